@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+// Errors of the stream layer.
+class EStreamError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "Cannot open file \"%s\". %s": the absolute file name, then the system's error text.
+class EFOpenError : public EStreamError {
+public:
+    EFOpenError(const std::filesystem::path& fileName, const std::string& systemText);
+};
+
+// "Stream read error": fewer bytes could be read than were required, or the system failed.
+class EReadError : public EStreamError {
+public:
+    EReadError();
+};
+
+// A seekable byte stream that knows its size.
+class TStream {
+public:
+    virtual ~TStream() = default;
+
+    virtual int64_t Size() = 0;
+    virtual int64_t Position() = 0;
+    // Moves to an absolute position.
+    virtual void Seek(int64_t position) = 0;
+    // Reads up to count bytes; returns how many arrived, 0 only at the end of the stream.
+    // A system failure raises EReadError.
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+
+    // Reads exactly count bytes or raises EReadError.
+    void ReadBuffer(void* buffer, int64_t count);
+};
+
+// An existing file opened for reading only, shared with other readers and writers. Reads go
+// through a large internal buffer, so many small requests cost few system calls.
+class TFileStream : public TStream {
+public:
+    explicit TFileStream(const std::filesystem::path& fileName);
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+
+    int64_t Size() override;
+    int64_t Position() override;
+    void Seek(int64_t position) override;
+    int64_t Read(void* buffer, int64_t count) override;
+
+    static constexpr int64_t BufferSize = 1 << 20;
+
+private:
+    int64_t ReadFromSystem(void* buffer, int64_t count);
+
+#ifdef _WIN32
+    void* FHandle;
+#else
+    int FHandle;
+#endif
+    std::unique_ptr<uint8_t[]> FBuffer;
+    int64_t FBufferStart = 0; // file offset of FBuffer[0]
+    int64_t FBufferFill = 0;  // valid bytes in FBuffer
+    int64_t FPosition = 0;    // logical position of the stream
+    int64_t FSystemPosition = 0;
+};
