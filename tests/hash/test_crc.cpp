@@ -1,6 +1,7 @@
 // The CRC unit's contract, on the path this run uses (fast, or portable under CORVANTH_PORTABLE).
 
 #include "hash/CRC.h"
+#include "hash/CRCPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,8 @@ struct TRecordingReader {
     uint32_t operator()(uint8_t* buffer, uint32_t wanted) {
         Requests.push_back(wanted);
         size_t n = std::min<size_t>({wanted, Piece, Data.size() - Position});
-        std::memcpy(buffer, Data.data() + Position, n);
+        if (n != 0)
+            std::memcpy(buffer, Data.data() + Position, n);
         Position += n;
         return static_cast<uint32_t>(n);
     }
@@ -161,11 +163,46 @@ TEST(CRC, ReaderOverclaimIsCappedAtTheRequest) {
     EXPECT_EQ(calls, 1);
 }
 
-// Past 4 GiB nothing is truncated to 32 bits: every byte is asked for and counted.
+// Kind 9 computed bit by bit, and its register algebra: running a register r over data d gives
+// r * x^(8 len d) + (d run from a zero register), modulo the polynomial, in bit-reversed form.
+constexpr uint32_t Kind9Reversed = 0xEDB88320;
+
+uint32_t BitwiseKind9(uint32_t reg, const uint8_t* data, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        reg ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            reg = (reg & 1) ? (reg >> 1) ^ Kind9Reversed : reg >> 1;
+    }
+    return reg;
+}
+
+uint32_t MultiplyKind9(uint32_t a, uint32_t b) {
+    uint32_t product = 0;
+    for (uint32_t m = 0x80000000u; m != 0; m >>= 1) {
+        if (a & m)
+            product ^= b;
+        b = (b & 1) ? (b >> 1) ^ Kind9Reversed : b >> 1;
+    }
+    return product;
+}
+
+uint32_t PowerOfXKind9(uint64_t exponent) {
+    uint32_t result = 0x80000000u, square = 0x40000000u; // 1 and x
+    for (; exponent != 0; exponent >>= 1, square = MultiplyKind9(square, square))
+        if (exponent & 1)
+            result = MultiplyKind9(result, square);
+    return result;
+}
+
+// Past 4 GiB nothing is truncated to 32 bits: every byte is asked for, counted and hashed.
 TEST(CRC, TotalAboveFourGiB) {
+#if !defined(__OPTIMIZE__)
+    if (std::string(CRCActivePath().Name) == "slice8")
+        GTEST_SKIP() << "4 GiB through the table path takes too long unoptimised";
+#endif
     constexpr size_t Period = size_t{1} << 20;
     constexpr uint64_t Total = (uint64_t{1} << 32) + 3;
-    std::vector<uint8_t> pattern = RandomBytes(Period, 6);
+    const std::vector<uint8_t> pattern = RandomBytes(Period, 6);
 
     uint64_t position = 0;
     uint64_t calls = 0;
@@ -183,11 +220,13 @@ TEST(CRC, TotalAboveFourGiB) {
     EXPECT_EQ(calls, (uint64_t{1} << 32) / 2048 + 1);
     EXPECT_EQ(lastWanted, 3u);
 
-    CRCState expected;
-    ASSERT_TRUE(CRCPrepareKind(expected, 9));
-    for (uint64_t fed = 0; fed + Period <= Total; fed += Period)
-        CRCFeed(expected, pattern.data(), Period);
-    EXPECT_EQ(result, CRCFeed(expected, pattern.data(), 3));
+    const uint32_t periodPower = PowerOfXKind9(8 * uint64_t{Period});
+    const uint32_t periodFromZero = BitwiseKind9(0, pattern.data(), Period);
+    uint32_t expected = 0xFFFFFFFF;
+    for (uint64_t i = 0; i < Total / Period; ++i)
+        expected = MultiplyKind9(expected, periodPower) ^ periodFromZero;
+    expected = BitwiseKind9(expected, pattern.data(), Total % Period);
+    EXPECT_EQ(result, expected);
 }
 
 } // namespace
