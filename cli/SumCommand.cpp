@@ -10,8 +10,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -102,12 +105,14 @@ TOpenFile OpenInput(const fs::path& path) {
 
 // The reason to show for a failure, in the system's words where possible ("No such file or
 // directory", "Is a directory", "Permission denied").
-std::string FailureReason(const fs::path& path, const std::exception& error) {
+std::string FailureReason(const std::string& name, const std::exception& error) {
     if (const auto* systemError = dynamic_cast<const std::system_error*>(&error))
         return systemError->code().message();
+    if (name == "-")
+        return error.what();
     // The engine's open error carries more than the reason; opening again tells it alone.
     try {
-        OpenInput(path);
+        OpenInput(PathOfArgument(name));
     } catch (const std::system_error& openError) {
         return openError.code().message();
     }
@@ -165,7 +170,7 @@ private:
             try {
                 Out << SumLine(Presented(DigestOfInput(name)), name) << '\n';
             } catch (const std::exception& error) {
-                Complain(name, FailureReason(PathOfArgument(name), error));
+                Complain(name, FailureReason(name, error));
                 allHashed = false;
             }
         }
@@ -216,7 +221,7 @@ private:
             try {
                 digest = DigestOfInput(entry->Name);
             } catch (const std::exception& error) {
-                Complain(entry->Name, FailureReason(PathOfArgument(entry->Name), error));
+                Complain(entry->Name, FailureReason(entry->Name, error));
                 Out << StatusLine(entry->Name, "FAILED open or read") << '\n';
                 ++unreadable;
                 continue;

@@ -75,13 +75,17 @@ std::string WrittenName(std::string_view name, bool& escaped) {
 std::string SumLine(std::string_view digest, std::string_view name) {
     bool escaped = false;
     const std::string written = WrittenName(name, escaped);
-    return (escaped ? "\\" : "") + std::string(digest) + "  " + written;
+    std::string line(escaped ? "\\" : "");
+    line.append(digest).append("  ").append(written);
+    return line;
 }
 
 std::string StatusLine(std::string_view name, std::string_view status) {
     bool escaped = false;
     const std::string written = WrittenName(name, escaped);
-    return (escaped ? "\\" : "") + written + ": " + std::string(status);
+    std::string line(escaped ? "\\" : "");
+    line.append(written).append(": ").append(status);
+    return line;
 }
 
 std::optional<TSumEntry> ParseSumLine(std::string_view line, std::size_t digestLength) {
