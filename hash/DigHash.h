@@ -77,6 +77,7 @@ private:
 // Hashes with 64-byte blocks and 32-bit state words; a little-endian length field.
 class THashBaseMD4 : public TDigHash {
 public:
+    ~THashBaseMD4() override;
     uint8_t* DigestBytes() override;
 
 protected:
@@ -128,6 +129,7 @@ protected:
 // 128-byte blocks, 64-bit state words, a 128-bit big-endian length field.
 class THash_SHA384 : public TDigHash {
 public:
+    ~THash_SHA384() override;
     static const TDigHashClass& Class();
     const TDigHashClass& HashClass() const override;
     uint8_t* DigestBytes() override;

@@ -57,6 +57,7 @@ public:
     static constexpr int64_t BufferSize = 1 << 20;
 
 private:
+    // One positional read at FPosition; 0 at the end of the file.
     int64_t ReadFromSystem(void* buffer, int64_t count);
 
 #ifdef _WIN32
@@ -67,6 +68,6 @@ private:
     std::unique_ptr<uint8_t[]> FBuffer;
     int64_t FBufferStart = 0; // file offset of FBuffer[0]
     int64_t FBufferFill = 0;  // valid bytes in FBuffer
-    int64_t FPosition = 0;    // logical position of the stream
-    int64_t FSystemPosition = 0;
+    int64_t FBufferCapacity = 0;
+    int64_t FPosition = 0; // position of the stream as its readers see it
 };

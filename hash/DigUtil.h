@@ -17,6 +17,7 @@ public:
 class TDigObject {
 public:
     virtual ~TDigObject() = default;
+    static void* operator new(std::size_t size);
     static void operator delete(void* object, std::size_t size) noexcept;
 };
 

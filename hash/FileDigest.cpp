@@ -1,0 +1,103 @@
+#include "hash/FileDigest.h"
+
+#include "hash/CRC.h"
+#include "hash/DigHash.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr CRCKind CRC32Kind = 7;
+
+const TDigHashClass& HashClassOf(TAlgorithm algorithm) {
+    switch (algorithm) {
+    case TAlgorithm::SHA1:
+        return THash_SHA1::Class();
+    case TAlgorithm::SHA256:
+        return THash_SHA256::Class();
+    case TAlgorithm::SHA512:
+        return THash_SHA512::Class();
+    default:
+        return THash_MD5::Class();
+    }
+}
+
+std::string CRCText(uint32_t crc) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", crc);
+    return text;
+}
+
+bool Abandoned(const std::atomic<bool>* abandon) {
+    return abandon != nullptr && abandon->load(std::memory_order_relaxed);
+}
+
+class TAbandonSink final : public TProgressSink {
+public:
+    explicit TAbandonSink(const std::atomic<bool>* abandon) : FAbandon(abandon) {}
+    void Report(int64_t, int64_t, int64_t) override {
+        if (Abandoned(FAbandon))
+            throw EDigestAbandoned();
+    }
+
+private:
+    const std::atomic<bool>* FAbandon;
+};
+
+} // namespace
+
+TAlgorithm AlgorithmOfIndex(int index) {
+    return index >= 0 && index <= 3 ? static_cast<TAlgorithm>(index) : TAlgorithm::MD5;
+}
+
+EDigestAbandoned::EDigestAbandoned() : std::runtime_error("Digest abandoned") {}
+
+std::string DigestOfBuffer(TAlgorithm algorithm, const void* data, std::size_t length) {
+    // Buffers beyond the engine's 32-bit counts are fed in pieces.
+    constexpr std::size_t Piece = std::size_t{1} << 30;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    if (algorithm == TAlgorithm::CRC32) {
+        if (length <= Piece)
+            return CRCText(CRCOfBuffer(CRC32Kind, data, static_cast<uint32_t>(length)));
+        CRCState state;
+        CRCPrepareKind(state, CRC32Kind);
+        uint32_t crc = 0;
+        for (std::size_t done = 0; done < length; done += Piece)
+            crc =
+                CRCFeed(state, bytes + done, static_cast<uint32_t>(std::min(Piece, length - done)));
+        return CRCText(crc);
+    }
+    const TDigHashClass& hashClass = HashClassOf(algorithm);
+    if (length <= Piece)
+        return HashBuffer(hashClass, data, static_cast<int32_t>(length), &TFormat_HEX::Class());
+    std::unique_ptr<TDigHash> hash = hashClass.Create();
+    hash->StartDigest();
+    for (std::size_t done = 0; done < length; done += Piece)
+        hash->Feed(bytes + done, static_cast<int32_t>(std::min(Piece, length - done)));
+    hash->FinishDigest();
+    return hash->DigestText(&TFormat_HEX::Class());
+}
+
+std::string DigestOfFile(TAlgorithm algorithm, const std::filesystem::path& fileName,
+                         const std::atomic<bool>* abandon) {
+    if (algorithm != TAlgorithm::CRC32) {
+        TAbandonSink sink(abandon);
+        return HashFile(HashClassOf(algorithm), fileName, &TFormat_HEX::Class(),
+                        abandon != nullptr ? &sink : nullptr);
+    }
+    TFileStream stream(fileName);
+    const int64_t size = stream.Size();
+    // The reader asks exactly for what remains of the size, so a short file raises a read error
+    // instead of ending the checksum early; 0 is returned only when nothing is wanted.
+    auto reader = [&](uint8_t* buffer, uint32_t wanted) -> uint32_t {
+        if (Abandoned(abandon))
+            throw EDigestAbandoned();
+        stream.ReadBuffer(buffer, wanted);
+        return wanted;
+    };
+    const uint32_t crc = CRCOfReader(CRC32Kind, static_cast<uint64_t>(size), reader);
+    if (stream.Position() != size)
+        throw EReadError();
+    return CRCText(crc);
+}
