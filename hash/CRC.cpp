@@ -5,6 +5,7 @@
 #include "hash/CpuFeatures.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
