@@ -54,35 +54,42 @@ inline uint64_t Majority(uint64_t a, uint64_t b, uint64_t c) {
     return (a & b) | (c & (a | b));
 }
 
-#define ROUND(a, b, c, d, e, f, g, h, t)                                                           \
+// The schedule rolls through sixteen words, each W[t] computed by the round that uses it.
+#define LOADED(t) w[t]
+#define NEXT(t)                                                                                    \
+    (w[(t)&15] +=                                                                                  \
+     SmallSigma1(w[((t) + 14) & 15]) + w[((t) + 9) & 15] + SmallSigma0(w[((t) + 1) & 15]))
+#define ROUND(word, a, b, c, d, e, f, g, h, t)                                                     \
     do {                                                                                           \
-        const uint64_t t1 = h + BigSigma1(e) + Choose(e, f, g) + K[t] + w[t];                      \
+        const uint64_t t1 = h + BigSigma1(e) + Choose(e, f, g) + K[t] + word(t);                   \
         d += t1;                                                                                   \
         h = t1 + BigSigma0(a) + Majority(a, b, c);                                                 \
     } while (0)
+#define EIGHT(word, t)                                                                             \
+    ROUND(word, a, b, c, d, e, f, g, h, (t) + 0);                                                  \
+    ROUND(word, h, a, b, c, d, e, f, g, (t) + 1);                                                  \
+    ROUND(word, g, h, a, b, c, d, e, f, (t) + 2);                                                  \
+    ROUND(word, f, g, h, a, b, c, d, e, (t) + 3);                                                  \
+    ROUND(word, e, f, g, h, a, b, c, d, (t) + 4);                                                  \
+    ROUND(word, d, e, f, g, h, a, b, c, (t) + 5);                                                  \
+    ROUND(word, c, d, e, f, g, h, a, b, (t) + 6);                                                  \
+    ROUND(word, b, c, d, e, f, g, h, a, (t) + 7)
 
 } // namespace
 
 void SHA512CompressPortable(uint64_t* state, const uint8_t* blocks, std::size_t count) {
     for (; count > 0; --count, blocks += 128) {
-        uint64_t w[80];
+        uint64_t w[16];
         for (int t = 0; t < 16; ++t)
             w[t] = LoadBE64(blocks + 8 * t);
-        for (int t = 16; t < 80; ++t)
-            w[t] = SmallSigma1(w[t - 2]) + w[t - 7] + SmallSigma0(w[t - 15]) + w[t - 16];
         uint64_t a = state[0], b = state[1], c = state[2], d = state[3];
         uint64_t e = state[4], f = state[5], g = state[6], h = state[7];
 
         // Ten passes of eight written-out rounds.
-        for (int t = 0; t < 80; t += 8) {
-            ROUND(a, b, c, d, e, f, g, h, t + 0);
-            ROUND(h, a, b, c, d, e, f, g, t + 1);
-            ROUND(g, h, a, b, c, d, e, f, t + 2);
-            ROUND(f, g, h, a, b, c, d, e, t + 3);
-            ROUND(e, f, g, h, a, b, c, d, t + 4);
-            ROUND(d, e, f, g, h, a, b, c, t + 5);
-            ROUND(c, d, e, f, g, h, a, b, t + 6);
-            ROUND(b, c, d, e, f, g, h, a, t + 7);
+        EIGHT(LOADED, 0);
+        EIGHT(LOADED, 8);
+        for (int t = 16; t < 80; t += 8) {
+            EIGHT(NEXT, t);
         }
 
         state[0] += a;
