@@ -7,6 +7,7 @@
 #include <system_error>
 
 #ifdef _WIN32
+#define NOMINMAX
 #include <windows.h>
 #else
 #include <cerrno>
