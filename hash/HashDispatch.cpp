@@ -1,15 +1,40 @@
 #include "hash/HashDispatch.h"
 
+#include "hash/CpuFeatures.h"
+#include "hash/HashFastPaths.h"
+
 #include <vector>
 
 namespace {
 
 // Every implementation per algorithm, in order of preference; a fast path goes before the
 // portable one together with the test of the CPU feature it needs.
+#ifdef CORVANTH_X86_FAST_PATHS
+bool HasSHANI() {
+    const TCpuFeatures& f = CpuFeatures();
+    return f.SHA && f.SSSE3 && f.SSE41;
+}
+bool HasAVX2BMI2() {
+    return CpuFeatures().AVX2 && CpuFeatures().BMI2;
+}
+bool HasBMI2() {
+    return CpuFeatures().BMI2;
+}
+
+constexpr TCompressPath32 AllMD5[] = {{"bmi2", MD5CompressBMI2, HasBMI2},
+                                      {"portable", MD5CompressPortable, nullptr}};
+constexpr TCompressPath32 AllSHA1[] = {{"shani", SHA1CompressSHANI, HasSHANI},
+                                       {"portable", SHA1CompressPortable, nullptr}};
+constexpr TCompressPath32 AllSHA256[] = {{"shani", SHA256CompressSHANI, HasSHANI},
+                                         {"portable", SHA256CompressPortable, nullptr}};
+constexpr TCompressPath64 AllSHA512[] = {{"avx2", SHA512CompressAVX2, HasAVX2BMI2},
+                                         {"portable", SHA512CompressPortable, nullptr}};
+#else
 constexpr TCompressPath32 AllMD5[] = {{"portable", MD5CompressPortable, nullptr}};
 constexpr TCompressPath32 AllSHA1[] = {{"portable", SHA1CompressPortable, nullptr}};
 constexpr TCompressPath32 AllSHA256[] = {{"portable", SHA256CompressPortable, nullptr}};
 constexpr TCompressPath64 AllSHA512[] = {{"portable", SHA512CompressPortable, nullptr}};
+#endif
 
 template <class Path, std::size_t N>
 std::vector<Path> UsablePaths(const Path (&all)[N]) {
