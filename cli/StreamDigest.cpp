@@ -1,7 +1,6 @@
 #include "cli/StreamDigest.h"
 
-#include "hash/CRC.h"
-#include "hash/DigHash.h"
+#include "hash/DigUtil.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -10,22 +9,6 @@
 #include <vector>
 
 namespace {
-
-// The CRC kind that the program calls "CRC32".
-constexpr CRCKind CRC32Kind = 7;
-
-const TDigHashClass& HashClassOf(TAlgorithm algorithm) {
-    switch (algorithm) {
-    case TAlgorithm::SHA1:
-        return THash_SHA1::Class();
-    case TAlgorithm::SHA256:
-        return THash_SHA256::Class();
-    case TAlgorithm::SHA512:
-        return THash_SHA512::Class();
-    default:
-        return THash_MD5::Class();
-    }
-}
 
 // A chunk buffer that is wiped when released, as the engine does with message bytes.
 class TChunk {
@@ -54,29 +37,13 @@ private:
     std::vector<uint8_t> Bytes;
 };
 
-std::string HexOfCRC(uint32_t value) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
-    return text;
-}
-
 } // namespace
 
 std::string DigestOfStream(TAlgorithm algorithm, std::FILE* stream) {
     TChunk chunk;
     errno = 0;
-    if (algorithm == TAlgorithm::CRC32) {
-        CRCState state;
-        CRCPrepareKind(state, CRC32Kind);
-        uint32_t checksum = CRCFeed(state, nullptr, 0);
-        while (const int32_t count = chunk.ReadFrom(stream))
-            checksum = CRCFeed(state, chunk.Data(), static_cast<uint32_t>(count));
-        return HexOfCRC(checksum);
-    }
-    std::unique_ptr<TDigHash> hash = HashClassOf(algorithm).Create();
-    hash->StartDigest();
+    TIncrementalDigest digest(algorithm);
     while (const int32_t count = chunk.ReadFrom(stream))
-        hash->Feed(chunk.Data(), count);
-    hash->FinishDigest();
-    return hash->DigestText(&TFormat_HEX::Class());
+        digest.Feed(chunk.Data(), static_cast<std::size_t>(count));
+    return digest.Finish();
 }

@@ -1,9 +1,7 @@
 #include "hash/FileDigest.h"
 
-#include "hash/CRC.h"
-#include "hash/DigHash.h"
-
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -53,30 +51,46 @@ TAlgorithm AlgorithmOfIndex(int index) {
 
 EDigestAbandoned::EDigestAbandoned() : std::runtime_error("Digest abandoned") {}
 
-std::string DigestOfBuffer(TAlgorithm algorithm, const void* data, std::size_t length) {
-    // Buffers beyond the engine's 32-bit counts are fed in pieces.
+TIncrementalDigest::TIncrementalDigest(TAlgorithm algorithm) : FAlgorithm(algorithm) {
+    if (algorithm == TAlgorithm::CRC32) {
+        CRCPrepareKind(FCRC, CRC32Kind);
+        FChecksum = CRCFeed(FCRC, nullptr, 0);
+    } else {
+        FHash = HashClassOf(algorithm).Create();
+        FHash->StartDigest();
+    }
+}
+
+void TIncrementalDigest::Feed(const void* data, std::size_t length) {
+    // The engine counts in 32 bits per call; larger runs go in pieces.
     constexpr std::size_t Piece = std::size_t{1} << 30;
     const auto* bytes = static_cast<const uint8_t*>(data);
-    if (algorithm == TAlgorithm::CRC32) {
-        if (length <= Piece)
-            return CRCText(CRCOfBuffer(CRC32Kind, data, static_cast<uint32_t>(length)));
-        CRCState state;
-        CRCPrepareKind(state, CRC32Kind);
-        uint32_t crc = 0;
-        for (std::size_t done = 0; done < length; done += Piece)
-            crc =
-                CRCFeed(state, bytes + done, static_cast<uint32_t>(std::min(Piece, length - done)));
-        return CRCText(crc);
+    for (std::size_t done = 0; done < length; done += Piece) {
+        const std::size_t count = std::min(Piece, length - done);
+        if (FHash)
+            FHash->Feed(bytes + done, static_cast<int32_t>(count));
+        else
+            FChecksum = CRCFeed(FCRC, bytes + done, static_cast<uint32_t>(count));
     }
-    const TDigHashClass& hashClass = HashClassOf(algorithm);
-    if (length <= Piece)
-        return HashBuffer(hashClass, data, static_cast<int32_t>(length), &TFormat_HEX::Class());
-    std::unique_ptr<TDigHash> hash = hashClass.Create();
-    hash->StartDigest();
-    for (std::size_t done = 0; done < length; done += Piece)
-        hash->Feed(bytes + done, static_cast<int32_t>(std::min(Piece, length - done)));
-    hash->FinishDigest();
-    return hash->DigestText(&TFormat_HEX::Class());
+}
+
+std::string TIncrementalDigest::Finish() {
+    if (!FHash)
+        return CRCText(FChecksum);
+    FHash->FinishDigest();
+    return FHash->DigestText(&TFormat_HEX::Class());
+}
+
+std::string DigestOfBuffer(TAlgorithm algorithm, const void* data, std::size_t length) {
+    if (length <= INT32_MAX) {
+        if (algorithm == TAlgorithm::CRC32)
+            return CRCText(CRCOfBuffer(CRC32Kind, data, static_cast<uint32_t>(length)));
+        return HashBuffer(HashClassOf(algorithm), data, static_cast<int32_t>(length),
+                          &TFormat_HEX::Class());
+    }
+    TIncrementalDigest digest(algorithm);
+    digest.Feed(data, length);
+    return digest.Finish();
 }
 
 std::string DigestOfFile(TAlgorithm algorithm, const std::filesystem::path& fileName,

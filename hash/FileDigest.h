@@ -1,8 +1,12 @@
 #pragma once
 
+#include "hash/CRC.h"
+#include "hash/DigHash.h"
+
 #include <atomic>
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -17,6 +21,22 @@ TAlgorithm AlgorithmOfIndex(int index);
 class EDigestAbandoned : public std::runtime_error {
 public:
     EDigestAbandoned();
+};
+
+// The same digest fed run by run, for input whose size is not known beforehand (standard input,
+// pipes); the result equals DigestOfBuffer's over the concatenated runs.
+class TIncrementalDigest {
+public:
+    explicit TIncrementalDigest(TAlgorithm algorithm);
+    void Feed(const void* data, std::size_t length);
+    // Upper-case hexadecimal; call once.
+    std::string Finish();
+
+private:
+    TAlgorithm FAlgorithm;
+    CRCState FCRC;
+    uint32_t FChecksum = 0;
+    std::unique_ptr<TDigHash> FHash;
 };
 
 // Upper-case hexadecimal; 8 digits for CRC32.
