@@ -1,9 +1,13 @@
 // The message schedule runs two blocks at a time in 256-bit registers (one block per 128-bit
 // lane) while the scalar rounds of the previous pair run, so the two kinds of work overlap. The
-// rounds take the schedule words with the constants already added.
+// rounds take the schedule words with the constants already added. The rounds are assembly, fully
+// unrolled with the next pair's schedule steps spread among them: the state needs eight of the
+// sixteen registers for all 80 rounds, and compiled code either spilled it or ran each round
+// about a cycle longer.
 
 #include "hash/HashFastPaths.h"
 
+#include <cstddef>
 #include <immintrin.h>
 
 namespace {
@@ -78,42 +82,139 @@ inline void ScheduleStep(const TSchedulePair& pair, int j) {
     _mm256_store_si256(reinterpret_cast<__m256i*>(s.WK + 4 * j), _mm256_add_epi64(x, k));
 }
 
-inline uint64_t Rotr(uint64_t x, int n) {
-    return (x >> n) | (x << (64 - n));
-}
+// One round in AT&T syntax on named operands. Ch(e, f, g) = ((f ^ g) & e) ^ g; Majority(a, b, c)
+// = b ^ ((a ^ b) & (b ^ c)), and this round's a ^ b, built in register bo, is the next round's
+// b ^ c, so bi and bo swap from round to round.
+#define SHA512_ROUND(a, b, c, d, e, f, g, h, bi, bo, off)                                          \
+    "add " off "(%[wk]), %[" #h "]\n\t"                                                            \
+    "mov %[" #f "], %[t1]\n\t"                                                                     \
+    "rorx $14, %[" #e "], %[t0]\n\t"                                                               \
+    "xor %[" #g "], %[t1]\n\t"                                                                     \
+    "and %[" #e "], %[t1]\n\t"                                                                     \
+    "xor %[" #g "], %[t1]\n\t"                                                                     \
+    "add %[t1], %[" #h "]\n\t"                                                                     \
+    "rorx $18, %[" #e "], %[t1]\n\t"                                                               \
+    "xor %[t1], %[t0]\n\t"                                                                         \
+    "rorx $41, %[" #e "], %[t1]\n\t"                                                               \
+    "xor %[t1], %[t0]\n\t"                                                                         \
+    "add %[t0], %[" #h "]\n\t"                                                                     \
+    "add %[" #h "], %[" #d "]\n\t"                                                                 \
+    "mov %[" #a "], %[" #bo "]\n\t"                                                                \
+    "xor %[" #b "], %[" #bo "]\n\t"                                                                \
+    "and %[" #bo "], %[" #bi "]\n\t"                                                               \
+    "xor %[" #b "], %[" #bi "]\n\t"                                                                \
+    "add %[" #bi "], %[" #h "]\n\t"                                                                \
+    "rorx $28, %[" #a "], %[t0]\n\t"                                                               \
+    "rorx $34, %[" #a "], %[t1]\n\t"                                                               \
+    "xor %[t1], %[t0]\n\t"                                                                         \
+    "rorx $39, %[" #a "], %[t1]\n\t"                                                               \
+    "xor %[t1], %[t0]\n\t"                                                                         \
+    "add %[t0], %[" #h "]\n\t"
 
-// Majority(a, b, c) = b ^ ((a ^ b) & (b ^ c)), and this round's a ^ b is the next one's b ^ c.
-#define SHA512_ROUND(a, b, c, d, e, f, g, h, i)                                                    \
-    do {                                                                                           \
-        const uint64_t t1 = h + wk8[4 * ((i) / 2) + (i) % 2] + (g ^ (e & (f ^ g))) +               \
-                            (Rotr(e, 14) ^ Rotr(e, 18) ^ Rotr(e, 41));                             \
-        d += t1;                                                                                   \
-        const uint64_t ab = a ^ b;                                                                 \
-        h = t1 + (b ^ (ab & bc)) + (Rotr(a, 28) ^ Rotr(a, 34) ^ Rotr(a, 39));                      \
-        bc = ab;                                                                                   \
-    } while (0)
+// Small sigma 1 of the words in ymm0 into ymm1 and small sigma 0 of those in ymm0 into ymm2.
+#define SHA512_SIGMA1                                                                              \
+    "vpsrlq $19, %%ymm0, %%ymm1\n\t"                                                               \
+    "vpsllq $45, %%ymm0, %%ymm2\n\t"                                                               \
+    "vpxor %%ymm2, %%ymm1, %%ymm1\n\t"                                                             \
+    "vpsrlq $61, %%ymm0, %%ymm2\n\t"                                                               \
+    "vpxor %%ymm2, %%ymm1, %%ymm1\n\t"                                                             \
+    "vpsllq $3, %%ymm0, %%ymm2\n\t"                                                                \
+    "vpxor %%ymm2, %%ymm1, %%ymm1\n\t"                                                             \
+    "vpsrlq $6, %%ymm0, %%ymm2\n\t"                                                                \
+    "vpxor %%ymm2, %%ymm1, %%ymm1\n\t"
+#define SHA512_SIGMA0                                                                              \
+    "vpsrlq $1, %%ymm0, %%ymm2\n\t"                                                                \
+    "vpsllq $63, %%ymm0, %%ymm3\n\t"                                                               \
+    "vpxor %%ymm3, %%ymm2, %%ymm2\n\t"                                                             \
+    "vpsrlq $8, %%ymm0, %%ymm3\n\t"                                                                \
+    "vpxor %%ymm3, %%ymm2, %%ymm2\n\t"                                                             \
+    "vpsllq $56, %%ymm0, %%ymm3\n\t"                                                               \
+    "vpxor %%ymm3, %%ymm2, %%ymm2\n\t"                                                             \
+    "vpsrlq $7, %%ymm0, %%ymm3\n\t"                                                                \
+    "vpxor %%ymm3, %%ymm2, %%ymm2\n\t"
 
-// The rounds of one block; with a next pair, two of its schedule steps after each eight rounds,
-// from firstStep on.
-inline void Rounds(uint64_t* state, const uint64_t* wk, const TSchedulePair* next, int firstStep) {
+// One schedule step of the next pair in ymm0-ymm3, in four parts to spread among the rounds: at
+// is the byte offset of the pair of words being made (W[j]) from ws, kat that of their constants
+// in K. The words plus constants go to WK, a fixed distance beyond W.
+#define SHA512_STEP_1(at) "vmovdqu " at "-32(%[ws]), %%ymm0\n\t" SHA512_SIGMA1
+#define SHA512_STEP_2(at)                                                                          \
+    "vmovdqu " at "-224(%[ws]), %%ymm0\n\t"                                                        \
+    "vpalignr $8, " at "-256(%[ws]), %%ymm0, %%ymm0\n\t" SHA512_SIGMA0                             \
+    "vpaddq %%ymm2, %%ymm1, %%ymm1\n\t"
+#define SHA512_STEP_3(at)                                                                          \
+    "vpaddq " at "-256(%[ws]), %%ymm1, %%ymm1\n\t"                                                 \
+    "vmovdqu " at "-96(%[ws]), %%ymm0\n\t"                                                         \
+    "vpalignr $8, " at "-128(%[ws]), %%ymm0, %%ymm0\n\t"                                           \
+    "vpaddq %%ymm0, %%ymm1, %%ymm1\n\t"                                                            \
+    "vmovdqu %%ymm1, " at "(%[ws])\n\t"
+#define SHA512_STEP_4(at, kat)                                                                     \
+    "vbroadcasti128 " kat "+%[k], %%ymm0\n\t"                                                      \
+    "vpaddq %%ymm0, %%ymm1, %%ymm1\n\t"                                                            \
+    "vmovdqu %%ymm1, " at "+1280(%[ws])\n\t"
+
+// Eight rounds, the Gth of the block, with s0-s7 after each; bc is back in register x after them.
+#define SHA512_GROUP_WITH(G, s0, s1, s2, s3, s4, s5, s6, s7)                                       \
+    SHA512_ROUND(a, b, c, d, e, f, g, h, x, y, "128*" #G "+0")                                     \
+    s0 SHA512_ROUND(h, a, b, c, d, e, f, g, y, x, "128*" #G "+8") s1 SHA512_ROUND(                 \
+        g, h, a, b, c, d, e, f, x, y, "128*" #G "+32") s2                                          \
+    SHA512_ROUND(f, g, h, a, b, c, d, e, y, x, "128*" #G "+40") s3                                 \
+    SHA512_ROUND(e, f, g, h, a, b, c, d, x, y, "128*" #G "+64") s4                                 \
+    SHA512_ROUND(d, e, f, g, h, a, b, c, y, x, "128*" #G "+72") s5                                 \
+    SHA512_ROUND(c, d, e, f, g, h, a, b, x, y, "128*" #G "+96") s6                                 \
+    SHA512_ROUND(b, c, d, e, f, g, h, a, y, x, "128*" #G "+104") s7
+#define SHA512_GROUP(G) SHA512_GROUP_WITH(G, "", "", "", "", "", "", "", "")
+
+// Group G carrying the two schedule steps first + 2G and the next one.
+#define SHA512_GROUP_STEPS(G, first)                                                               \
+    SHA512_GROUP_WITH(G, SHA512_STEP_1("64*" #G), SHA512_STEP_2("64*" #G),                         \
+                      SHA512_STEP_3("64*" #G), SHA512_STEP_4("64*" #G, "16*" #first "+32*" #G),    \
+                      SHA512_STEP_1("64*" #G "+32"), SHA512_STEP_2("64*" #G "+32"),                \
+                      SHA512_STEP_3("64*" #G "+32"),                                               \
+                      SHA512_STEP_4("64*" #G "+32", "16*" #first "+32*" #G "+16"))
+
+// Which schedule steps of the next pair a block's rounds carry; ws points at the first one's words.
+enum class TCarry { Steps8To27, Steps28To39, None };
+
+// The 80 rounds of one block, unrolled, with the state in registers throughout.
+template <TCarry Carry>
+inline void Rounds(uint64_t* state, const uint64_t* wk, uint8_t* ws) {
+    static_assert(offsetof(TSchedule, WK) - offsetof(TSchedule, W) == 1280);
     uint64_t a = state[0], b = state[1], c = state[2], d = state[3];
     uint64_t e = state[4], f = state[5], g = state[6], h = state[7];
     uint64_t bc = b ^ c;
-    for (int t = 0; t < 80; t += 8) {
-        const uint64_t* wk8 = wk + 2 * t;
-        SHA512_ROUND(a, b, c, d, e, f, g, h, 0);
-        SHA512_ROUND(h, a, b, c, d, e, f, g, 1);
-        SHA512_ROUND(g, h, a, b, c, d, e, f, 2);
-        SHA512_ROUND(f, g, h, a, b, c, d, e, 3);
-        SHA512_ROUND(e, f, g, h, a, b, c, d, 4);
-        SHA512_ROUND(d, e, f, g, h, a, b, c, 5);
-        SHA512_ROUND(c, d, e, f, g, h, a, b, 6);
-        SHA512_ROUND(b, c, d, e, f, g, h, a, 7);
-        if (next != nullptr) {
-            ScheduleStep(*next, firstStep + t / 4);
-            ScheduleStep(*next, firstStep + t / 4 + 1);
-        }
-    }
+    uint64_t spare, t0, t1;
+#define SHA512_OPERANDS                                                                            \
+    : [a] "+r"(a), [b] "+r"(b), [c] "+r"(c), [d] "+r"(d), [e] "+r"(e), [f] "+r"(f), [g] "+r"(g), \
+      [h] "+r"(h), [x] "+r"(bc), [y] "=&r"(spare), [t0] "=&r"(t0), [t1] "=&r"(t1)                 \
+    : [wk] "r"(wk), [ws] "r"(ws), [k] "m"(K)                                                       \
+    : "xmm0", "xmm1", "xmm2", "xmm3", "memory", "cc"
+#define SHA512_CARRY_8_TO_27                                                                       \
+    SHA512_GROUP_STEPS(0, 8)                                                                       \
+    SHA512_GROUP_STEPS(1, 8)                                                                       \
+    SHA512_GROUP_STEPS(2, 8)                                                                       \
+    SHA512_GROUP_STEPS(3, 8)                                                                       \
+    SHA512_GROUP_STEPS(4, 8)                                                                       \
+    SHA512_GROUP_STEPS(5, 8)                                                                       \
+    SHA512_GROUP_STEPS(6, 8)                                                                       \
+    SHA512_GROUP_STEPS(7, 8)                                                                       \
+    SHA512_GROUP_STEPS(8, 8)                                                                       \
+    SHA512_GROUP_STEPS(9, 8)
+#define SHA512_CARRY_28_TO_39                                                                      \
+    SHA512_GROUP_STEPS(0, 28)                                                                      \
+    SHA512_GROUP_STEPS(1, 28)                                                                      \
+    SHA512_GROUP_STEPS(2, 28)                                                                      \
+    SHA512_GROUP_STEPS(3, 28)                                                                      \
+    SHA512_GROUP_STEPS(4, 28)                                                                      \
+    SHA512_GROUP_STEPS(5, 28)                                                                      \
+    SHA512_GROUP(6) SHA512_GROUP(7) SHA512_GROUP(8) SHA512_GROUP(9)
+    if constexpr (Carry == TCarry::None)
+        asm(SHA512_GROUP(0) SHA512_GROUP(1) SHA512_GROUP(2) SHA512_GROUP(3) SHA512_GROUP(4)
+                SHA512_GROUP(5) SHA512_GROUP(6) SHA512_GROUP(7) SHA512_GROUP(8) SHA512_GROUP(9)
+                    SHA512_OPERANDS);
+    else if constexpr (Carry == TCarry::Steps8To27)
+        asm(SHA512_CARRY_8_TO_27 SHA512_OPERANDS);
+    else
+        asm(SHA512_CARRY_28_TO_39 SHA512_OPERANDS);
     state[0] += a;
     state[1] += b;
     state[2] += c;
@@ -124,6 +225,18 @@ inline void Rounds(uint64_t* state, const uint64_t* wk, const TSchedulePair* nex
     state[7] += h;
 }
 
+#undef SHA512_CARRY_8_TO_27
+#undef SHA512_CARRY_28_TO_39
+#undef SHA512_OPERANDS
+#undef SHA512_GROUP_STEPS
+#undef SHA512_GROUP
+#undef SHA512_GROUP_WITH
+#undef SHA512_STEP_1
+#undef SHA512_STEP_2
+#undef SHA512_STEP_3
+#undef SHA512_STEP_4
+#undef SHA512_SIGMA1
+#undef SHA512_SIGMA0
 #undef SHA512_ROUND
 
 inline void CompressPairs(uint64_t* state, const uint8_t* blocks, std::size_t count) {
@@ -141,15 +254,25 @@ inline void CompressPairs(uint64_t* state, const uint8_t* blocks, std::size_t co
         blocks += 128 * inPair;
         const TSchedulePair next{blocks, count >= 2 ? blocks + 128 : blocks,
                                  pair.Into == &schedules[0] ? &schedules[1] : &schedules[0]};
-        // The second block's rounds carry the later half of the next schedule; a lone block
-        // carries all of it.
-        const TSchedulePair* ahead = count > 0 ? &next : nullptr;
-        Rounds(state, current.WK, ahead, 0);
-        if (inPair == 2)
-            Rounds(state, current.WK + 2, ahead, 20);
-        else if (ahead != nullptr)
-            for (int j = 20; j < 40; ++j)
+        // The first block's rounds carry steps 8-27 of the next schedule, the second block's the
+        // rest; after a lone block the rest is done on its own.
+        TSchedule* ahead = count > 0 ? next.Into : nullptr;
+        if (ahead != nullptr)
+            for (int j = 0; j < 8; ++j)
                 ScheduleStep(next, j);
+        if (ahead == nullptr) {
+            Rounds<TCarry::None>(state, current.WK, nullptr);
+            if (inPair == 2)
+                Rounds<TCarry::None>(state, current.WK + 2, nullptr);
+        } else {
+            uint8_t* words = reinterpret_cast<uint8_t*>(ahead->W);
+            Rounds<TCarry::Steps8To27>(state, current.WK, words + 32 * 8);
+            if (inPair == 2)
+                Rounds<TCarry::Steps28To39>(state, current.WK + 2, words + 32 * 28);
+            else
+                for (int j = 28; j < 40; ++j)
+                    ScheduleStep(next, j);
+        }
         if (count == 0)
             return;
         pair = next;
