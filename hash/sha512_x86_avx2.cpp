@@ -6,33 +6,12 @@
 // about a cycle longer.
 
 #include "hash/HashFastPaths.h"
+#include "hash/SHA512Constants.h"
 
 #include <cstddef>
 #include <immintrin.h>
 
 namespace {
-
-alignas(16) constexpr uint64_t K[80] = {
-    0x428A2F98D728AE22u, 0x7137449123EF65CDu, 0xB5C0FBCFEC4D3B2Fu, 0xE9B5DBA58189DBBCu,
-    0x3956C25BF348B538u, 0x59F111F1B605D019u, 0x923F82A4AF194F9Bu, 0xAB1C5ED5DA6D8118u,
-    0xD807AA98A3030242u, 0x12835B0145706FBEu, 0x243185BE4EE4B28Cu, 0x550C7DC3D5FFB4E2u,
-    0x72BE5D74F27B896Fu, 0x80DEB1FE3B1696B1u, 0x9BDC06A725C71235u, 0xC19BF174CF692694u,
-    0xE49B69C19EF14AD2u, 0xEFBE4786384F25E3u, 0x0FC19DC68B8CD5B5u, 0x240CA1CC77AC9C65u,
-    0x2DE92C6F592B0275u, 0x4A7484AA6EA6E483u, 0x5CB0A9DCBD41FBD4u, 0x76F988DA831153B5u,
-    0x983E5152EE66DFABu, 0xA831C66D2DB43210u, 0xB00327C898FB213Fu, 0xBF597FC7BEEF0EE4u,
-    0xC6E00BF33DA88FC2u, 0xD5A79147930AA725u, 0x06CA6351E003826Fu, 0x142929670A0E6E70u,
-    0x27B70A8546D22FFCu, 0x2E1B21385C26C926u, 0x4D2C6DFC5AC42AEDu, 0x53380D139D95B3DFu,
-    0x650A73548BAF63DEu, 0x766A0ABB3C77B2A8u, 0x81C2C92E47EDAEE6u, 0x92722C851482353Bu,
-    0xA2BFE8A14CF10364u, 0xA81A664BBC423001u, 0xC24B8B70D0F89791u, 0xC76C51A30654BE30u,
-    0xD192E819D6EF5218u, 0xD69906245565A910u, 0xF40E35855771202Au, 0x106AA07032BBD1B8u,
-    0x19A4C116B8D2D0C8u, 0x1E376C085141AB53u, 0x2748774CDF8EEB99u, 0x34B0BCB5E19B48A8u,
-    0x391C0CB3C5C95A63u, 0x4ED8AA4AE3418ACBu, 0x5B9CCA4F7763E373u, 0x682E6FF3D6B2B8A3u,
-    0x748F82EE5DEFB2FCu, 0x78A5636F43172F60u, 0x84C87814A1F0AB72u, 0x8CC702081A6439ECu,
-    0x90BEFFFA23631E28u, 0xA4506CEBDE82BDE9u, 0xBEF9A3F7B2C67915u, 0xC67178F2E372532Bu,
-    0xCA273ECEEA26619Cu, 0xD186B8C721C0C207u, 0xEADA7DD6CDE0EB1Eu, 0xF57D4F7FEE6ED178u,
-    0x06F067AA72176FBAu, 0x0A637DC5A2C898A6u, 0x113F9804BEF90DAEu, 0x1B710B35131C471Bu,
-    0x28DB77F523047D84u, 0x32CAAB7B40C72493u, 0x3C9EBE0A15C9BEBCu, 0x431D67C49C100D4Cu,
-    0x4CC5D4BECB3E42B6u, 0x597F299CFC657E2Au, 0x5FCB6FAB3AD6FAECu, 0x6C44198C4A475817u};
 
 template <int N>
 inline __m256i Ror(__m256i x) {
@@ -77,8 +56,8 @@ inline void ScheduleStep(const TSchedulePair& pair, int j) {
                              _mm256_add_epi64(w7, SmallSigma0(w15)));
     }
     s.W[j] = x;
-    const __m256i k =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(K + 2 * j)));
+    const __m256i k = _mm256_broadcastsi128_si256(
+        _mm_load_si128(reinterpret_cast<const __m128i*>(SHA512K + 2 * j)));
     _mm256_store_si256(reinterpret_cast<__m256i*>(s.WK + 4 * j), _mm256_add_epi64(x, k));
 }
 
@@ -135,7 +114,7 @@ inline void ScheduleStep(const TSchedulePair& pair, int j) {
 
 // One schedule step of the next pair in ymm0-ymm3, in four parts to spread among the rounds: at
 // is the byte offset of the pair of words being made (W[j]) from ws, kat that of their constants
-// in K. The words plus constants go to WK, a fixed distance beyond W.
+// in SHA512K. The words plus constants go to WK, a fixed distance beyond W.
 #define SHA512_STEP_1(at) "vmovdqu " at "-32(%[ws]), %%ymm0\n\t" SHA512_SIGMA1
 #define SHA512_STEP_2(at)                                                                          \
     "vmovdqu " at "-224(%[ws]), %%ymm0\n\t"                                                        \
@@ -186,7 +165,7 @@ inline void Rounds(uint64_t* state, const uint64_t* wk, uint8_t* ws) {
 #define SHA512_OPERANDS                                                                            \
     : [a] "+r"(a), [b] "+r"(b), [c] "+r"(c), [d] "+r"(d), [e] "+r"(e), [f] "+r"(f), [g] "+r"(g), \
       [h] "+r"(h), [x] "+r"(bc), [y] "=&r"(spare), [t0] "=&r"(t0), [t1] "=&r"(t1)                 \
-    : [wk] "r"(wk), [ws] "r"(ws), [k] "m"(K)                                                       \
+    : [wk] "r"(wk), [ws] "r"(ws), [k] "m"(SHA512K)                                                       \
     : "xmm0", "xmm1", "xmm2", "xmm3", "memory", "cc"
 #define SHA512_CARRY_8_TO_27                                                                       \
     SHA512_GROUP_STEPS(0, 8)                                                                       \
