@@ -51,10 +51,11 @@ void WipeBuffer(void* buffer, int64_t length) {
 }
 
 void WipeByteString(std::string& text) {
-    // Swapping into a local takes the storage whole, so nothing is left behind to copy.
-    std::string local;
-    local.swap(text);
-    WipeBuffer(local.data(), static_cast<int64_t>(local.capacity()));
+    // Wiped where it lies: moving a short string out copies its bytes and leaves them behind in
+    // the inline buffer. Growing to the capacity reallocates nothing and covers every byte.
+    text.resize(text.capacity());
+    WipeBuffer(text.data(), static_cast<int64_t>(text.size()));
+    std::string().swap(text);
 }
 
 void SetWipeObserver(TWipeObserver observer) {

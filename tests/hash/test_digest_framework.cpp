@@ -215,6 +215,13 @@ TEST(DigestFramework, WipeBuffer) {
     ASSERT_EQ(log.Ranges.size(), 2u);
     EXPECT_TRUE(log.Ranges[1].AllZero);
     EXPECT_TRUE(log.Ranges[1].Covers(storage, 100));
+
+    // A short string keeps its bytes inside the variable itself: they must not stay there.
+    std::string shortSecret(10, 's');
+    const char* inside = shortSecret.data();
+    WipeByteString(shortSecret);
+    EXPECT_TRUE(shortSecret.empty());
+    EXPECT_EQ(std::string(inside, 10), std::string(10, '\0'));
 }
 
 // An object released in the middle of a digest: digest bytes, block buffer, then the object.
