@@ -304,26 +304,11 @@ std::string HashBuffer(const TDigHashClass& hashClass, const void* data, int32_t
 
 std::string HashStream(const TDigHashClass& hashClass, TStream& stream, int64_t size,
                        const TDigFormatClass* format, TProgressSink* sink) {
-    std::unique_ptr<TDigHash> hash = hashClass.Create();
-    hash->StartDigest();
-    int32_t expected = StreamChunkSize.load(std::memory_order_relaxed);
-    while (expected <= 0 && !StreamChunkSize.compare_exchange_weak(expected, 8192))
-        ;
-    int64_t start;
-    if (size < 0) {
-        stream.Seek(0);
-        size = stream.Size();
-        start = 0;
-    } else {
-        start = stream.Position();
-    }
-    int64_t chunk = StreamChunkSize.load(std::memory_order_relaxed);
-    const int64_t blockLength = hashClass.BlockLength;
-    if (chunk % blockLength != 0)
-        chunk += blockLength - chunk % blockLength;
-    const int64_t end = start + size;
-
+    std::unique_ptr<TDigHash> hash;
     std::string buffer;
+    // Known once the stream has been asked; the final report goes out on every road.
+    int64_t start = 0;
+    int64_t end = 0;
     // Cleanup runs on both roads out; the final report must not replace an error in flight.
     auto cleanUp = [&] {
         hash.reset();
@@ -331,6 +316,27 @@ std::string HashStream(const TDigHashClass& hashClass, TStream& stream, int64_t 
     };
     std::string result;
     try {
+        hash = hashClass.Create();
+        hash->StartDigest();
+        int32_t expected = StreamChunkSize.load(std::memory_order_relaxed);
+        while (expected <= 0 && !StreamChunkSize.compare_exchange_weak(expected, 8192))
+            ;
+        if (size < 0) {
+            stream.Seek(0);
+            size = stream.Size();
+            start = 0;
+        } else {
+            start = stream.Position();
+        }
+        int64_t chunk = StreamChunkSize.load(std::memory_order_relaxed);
+        const int64_t blockLength = hashClass.BlockLength;
+        if (chunk % blockLength != 0)
+            chunk += blockLength - chunk % blockLength;
+        // Feed counts in 32 bits: a chunk rounded up past that would be fed as nothing.
+        if (chunk > INT32_MAX)
+            chunk -= blockLength;
+        end = start + size;
+
         buffer.resize(static_cast<std::size_t>(std::min(chunk, size)));
         int64_t position = start;
         while (size > 0) {

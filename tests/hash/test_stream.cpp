@@ -137,6 +137,17 @@ TEST(HashStream, ShortStreamRaisesReadErrorAfterCleaningUp) {
     EXPECT_TRUE(bufferWiped);
 }
 
+TEST(HashStream, FinalReportAlsoWhenTheStreamFailsBeforeReading) {
+    class TBrokenStream : public TSyntheticStream {
+    public:
+        TBrokenStream() : TSyntheticStream(100, 100) {}
+        int64_t Size() override { throw EReadError(); }
+    } stream;
+    TRecordingSink sink;
+    EXPECT_THROW(HashStream(THash_MD5::Class(), stream, -1, nullptr, &sink), EReadError);
+    EXPECT_EQ(sink.Reports, (std::vector<TReport>{{0, 0, 0}}));
+}
+
 TEST(HashStream, SinkErrorPassesThrough) {
     class TStopSink : public TProgressSink {
     public:
