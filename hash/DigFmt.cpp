@@ -69,7 +69,7 @@ std::string TFormat_HEX::FormatBytes(const void* data, int32_t length) {
         return result;
     result.resize(2 * static_cast<std::size_t>(length));
     const auto* bytes = static_cast<const uint8_t*>(data);
-    for (int32_t i = 0; i < length; ++i) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(length); ++i) {
         result[2 * i] = HEXAlphabet[bytes[i] >> 4];
         result[2 * i + 1] = HEXAlphabet[bytes[i] & 15];
     }
