@@ -8,6 +8,7 @@
 #ifdef _WIN32
 #include "platform/CodePage.h"
 
+#include <cstdio>
 #include <fcntl.h>
 #include <io.h>
 #endif
