@@ -18,12 +18,16 @@ namespace {
 // The system's message font; false when the system does not tell.
 bool MessageFont(QFont& font) {
 #ifdef _WIN32
-    NONCLIENTMETRICSW metrics{};
-    // The form of the record that includes the padded-border width.
-    metrics.cbSize = 504;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 0, &metrics, 0))
+    // The form of the record that includes the padded-border width. Headers that target older
+    // systems declare the shorter form, so the buffer is made large enough for the system to fill.
+    union {
+        NONCLIENTMETRICSW Metrics;
+        unsigned char Bytes[504];
+    } record{};
+    record.Metrics.cbSize = sizeof record.Bytes;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 0, &record, 0))
         return false;
-    const LOGFONTW& logFont = metrics.lfMessageFont;
+    const LOGFONTW& logFont = record.Metrics.lfMessageFont;
     font = QFont(QString::fromWCharArray(logFont.lfFaceName));
     if (logFont.lfHeight != 0)
         font.setPixelSize(std::abs(logFont.lfHeight));
