@@ -2,6 +2,8 @@
 
 #include "about/frmCVNAbout.h"
 #include "app/AsciiCase.h"
+#include "app/CVNInfo.h"
+#include "app/FileListModel.h"
 #include "app/Pictures.h"
 #include "app/RadioGroup.h"
 #include "hash/FileDigest.h"
@@ -21,21 +23,22 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeView>
+#include <QUrl>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
 const int MinimumClientWidth = 400;
 const int MinimumClientHeight = 336;
-
-enum TFileListColumn { RowCaptionColumn, NumberColumn, FileNameColumn, StatusColumn, ColumnCount };
 
 void ShowMatch(QLabel* image, const QLineEdit* comparison, const QLineEdit* result) {
     if (comparison->text().isEmpty()) {
@@ -118,20 +121,18 @@ TCVNMainForm::~TCVNMainForm() {
 }
 
 void TCVNMainForm::SetUpFileList() {
-    FileListModel = new QStandardItemModel(0, ColumnCount, this);
-    FileListModel->setHorizontalHeaderLabels(
-        {QString(), QStringLiteral("#"), QStringLiteral("Filename"), QStringLiteral("Status")});
-    FileListModel->setHeaderData(NumberColumn, Qt::Horizontal,
-                                 QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter),
-                                 Qt::TextAlignmentRole);
+    FileListModel =
+        new TFileListModel([this](const TCVNInfo& info) { return StatusText(info); }, this);
     FileListView->setModel(FileListModel);
 
+    // The header fits the stretched "Filename" column whenever the rows or the view's width
+    // change, so nothing needs to nudge it.
     QHeaderView* header = FileListView->header();
     header->setSectionResizeMode(QHeaderView::Fixed);
-    header->setSectionResizeMode(FileNameColumn, QHeaderView::Stretch);
-    header->resizeSection(RowCaptionColumn, 1);
-    header->resizeSection(NumberColumn, 40);
-    header->resizeSection(StatusColumn, 100);
+    header->setSectionResizeMode(TFileListModel::FileNameColumn, QHeaderView::Stretch);
+    header->resizeSection(TFileListModel::RowCaptionColumn, 1);
+    header->resizeSection(TFileListModel::NumberColumn, 40);
+    header->resizeSection(TFileListModel::StatusColumn, 100);
 
     // The selection stays as visible as with the focus when the list loses it.
     QPalette palette = FileListView->palette();
@@ -166,14 +167,15 @@ void TCVNMainForm::ConnectHandlers() {
     connect(DeleteButton, &QToolButton::clicked, this, &TCVNMainForm::DeleteButtonClick);
     connect(CleanUpButton, &QToolButton::clicked, this, &TCVNMainForm::CleanUpButtonClick);
 
-    // Each row whose selection changed is reported on its own, the deselected ones first.
+    // The rows whose selection changed count as reported one by one, the deselected ones first.
+    // Each report fills the result box anew and the rest depends on the selection alone, so
+    // only the last one of a change is made: a selection of many rows costs as much as one.
     connect(FileListView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
-                for (const auto& [rows, state] :
-                     {std::pair{&deselected, false}, std::pair{&selected, true}})
-                    for (const QItemSelectionRange& range : *rows)
-                        for (int row = range.top(); row <= range.bottom(); ++row)
-                            FileListViewSelectItem(FileListView, row, state);
+                if (!selected.isEmpty())
+                    FileListViewSelectItem(FileListView, selected.last().bottom(), true);
+                else if (!deselected.isEmpty())
+                    FileListViewSelectItem(FileListView, deselected.last().bottom(), false);
             });
 }
 
@@ -225,8 +227,13 @@ void TCVNMainForm::FormCreate() {
 }
 
 void TCVNMainForm::FormDestroy() {
-    // No worker exists before files can be hashed; the records go row by row from the last.
-    for (int row = FileListModel->rowCount() - 1; row >= 0; --row)
+    // The worker is not waited for: it drops the digest in progress and ends by itself.
+    if (FileThread != nullptr) {
+        FileThread->Terminate();
+        FileThread->Detach();
+        FileThread = nullptr;
+    }
+    for (int row = FileListModel->Count() - 1; row >= 0; --row)
         FreeFileRecord(row);
 }
 
@@ -356,36 +363,149 @@ void TCVNMainForm::dropEvent(QDropEvent* event) {
     WMDropFiles(event);
 }
 
-// The file list's records, its worker and the ways files come in are still to be built; until
-// then the list stays empty and these have nothing to act on.
-
-void TCVNMainForm::AddButtonClick() {}
-
-void TCVNMainForm::DeleteButtonClick() {}
-
-void TCVNMainForm::CleanUpButtonClick() {}
-
-void TCVNMainForm::WMDropFiles(QDropEvent*) {}
-
-void TCVNMainForm::AddFiles(const QStringList&) {}
-
-void TCVNMainForm::RequestAlgorithm() {
-    FileListViewSelectItem(nullptr, -1, true);
+QString TCVNMainForm::StatusText(const TCVNInfo& info) const {
+    switch (info.Status) {
+    case TCVNInfo::StatusWaiting:
+        return Translate(QStringLiteral("StatusWaiting"), QStringLiteral("Waiting..."));
+    case TCVNInfo::StatusCalculating:
+        return Translate(QStringLiteral("StatusCalculating"), QStringLiteral("Calculating..."));
+    case TCVNInfo::StatusDone:
+        return Translate(QStringLiteral("StatusDone"), QStringLiteral("Done"));
+    default:
+        return Translate(QStringLiteral("StatusFailed"), QStringLiteral("Failed"));
+    }
 }
 
-void TCVNMainForm::FileListViewSelectItem(QObject*, int, bool) {
-    FileResultEdit->clear();
+void TCVNMainForm::AddButtonClick() {
+    if (OpenDialog->exec() == QDialog::Accepted)
+        AddFiles(OpenDialog->selectedFiles());
+}
+
+void TCVNMainForm::WMDropFiles(QDropEvent* event) {
+    QStringList names;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        const QString name = url.toLocalFile();
+        if (!name.isEmpty())
+            names << name;
+    }
+    event->acceptProposedAction();
+    AddFiles(names);
+}
+
+void TCVNMainForm::AddFiles(const QStringList& names) {
+    const int chosen = AlgorithmItems->ItemIndex();
+    std::vector<TCVNInfo*> records;
+    for (const QString& name : names) {
+        if (!FileListModel->Claim(name))
+            continue;
+        auto* info = new TCVNInfo;
+        info->FileName = name;
+        info->Wanted(chosen) = true;
+        records.push_back(info);
+    }
+    const int first = FileListModel->Count();
+    FileListModel->Append(records);
+    if (!records.empty())
+        // The new rows join the rows selected before.
+        FileListView->selectionModel()->select(
+            QItemSelection(
+                FileListModel->index(first, 0),
+                FileListModel->index(FileListModel->Count() - 1, TFileListModel::ColumnCount - 1)),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+    RenumberFiles();
+    UpdateButtons();
+    FileListViewSelectItem(nullptr, FirstSelectedRow(), true);
+
+    if (FileThread == nullptr) {
+        FileThread = new TCVNFileThread(this, ComputeStep);
+        FileThread->Start();
+    }
+}
+
+void TCVNMainForm::RequestAlgorithm() {
+    const int chosen = AlgorithmItems->ItemIndex();
+    for (int row = FileListModel->Count() - 1; row >= 0; --row) {
+        TCVNInfo& info = *FileListModel->Info(row);
+        info.Wanted(chosen) = true;
+        // A row that could not be read is tried again at once.
+        info.Failures = 0;
+        RefreshInfoStatus(info);
+    }
+    FileListModel->RestartScan();
+    FileListModel->StatusesChanged();
+    FileListViewSelectItem(nullptr, FirstSelectedRow(), true);
+}
+
+void TCVNMainForm::FileListViewSelectItem(QObject*, int row, bool selected) {
+    TCVNInfo* info = row >= 0 && row < FileListModel->Count() ? FileListModel->Info(row) : nullptr;
+    if (info != nullptr && selected) {
+        const QString digest = info->Digest(AlgorithmItems->ItemIndex());
+        FileResultEdit->setText(CaseItems->ItemIndex() == 1 ? AsciiLowerCase(digest) : digest);
+    } else {
+        FileResultEdit->clear();
+    }
     UpdateFileComparison();
     UpdateButtons();
 }
 
-void TCVNMainForm::FreeFileRecord(int) {}
+void TCVNMainForm::DeleteButtonClick() {
+    const QItemSelectionModel* selection = FileListView->selectionModel();
+    if (FileThread != nullptr && FileThread->CurrentItem.isValid() &&
+        selection->isRowSelected(FileThread->CurrentItem.row()))
+        FileThread->Detach();
 
-void TCVNMainForm::RefreshColumns() {}
+    // The selected rows as sorted blocks, so that each block goes in one step.
+    std::vector<std::pair<int, int>> blocks;
+    for (const QItemSelectionRange& range : selection->selection())
+        blocks.emplace_back(range.top(), range.bottom());
+    std::sort(blocks.begin(), blocks.end());
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& [top, bottom] : blocks)
+        if (!merged.empty() && top <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, bottom);
+        else
+            merged.emplace_back(top, bottom);
 
-void TCVNMainForm::RenumberFiles() {}
+    for (auto block = merged.rbegin(); block != merged.rend(); ++block)
+        for (int row = block->second; row >= block->first; --row)
+            FreeFileRecord(row);
+    for (auto block = merged.rbegin(); block != merged.rend(); ++block)
+        FileListModel->RemoveRows(block->first, block->second - block->first + 1);
+
+    FileListViewSelectItem(nullptr, -1, false);
+    RenumberFiles();
+    UpdateButtons();
+}
+
+void TCVNMainForm::CleanUpButtonClick() {
+    if (FileThread != nullptr && FileThread->CurrentItem.isValid())
+        FileThread->Detach();
+    for (int row = FileListModel->Count() - 1; row >= 0; --row)
+        FreeFileRecord(row);
+    FileListModel->Clear();
+    FileListViewSelectItem(nullptr, -1, false);
+    UpdateButtons();
+}
+
+void TCVNMainForm::FreeFileRecord(int row) {
+    delete FileListModel->Release(row);
+}
 
 void TCVNMainForm::UpdateButtons() {
     DeleteButton->setEnabled(FileListView->selectionModel()->hasSelection());
-    CleanUpButton->setEnabled(FileListModel->rowCount() > 0);
+    CleanUpButton->setEnabled(FileListModel->Count() > 0);
+}
+
+// The numbers follow from the rows' positions; the view is told to show them anew.
+void TCVNMainForm::RenumberFiles() {
+    FileListModel->NumbersChanged();
+}
+
+int TCVNMainForm::FirstSelectedRow() const {
+    int first = -1;
+    for (const QItemSelectionRange& range : FileListView->selectionModel()->selection())
+        if (first < 0 || range.top() < first)
+            first = range.top();
+    return first;
 }

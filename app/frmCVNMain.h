@@ -1,18 +1,21 @@
 #pragma once
 
+#include "app/CVNFileThread.h"
 #include "i18n/frmCVNBase.h"
+
+#include <chrono>
 
 class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStandardItemModel;
 class QTabWidget;
 class QToolButton;
 class QTreeView;
-class TCVNFileThread;
+class TFileListModel;
 class TRadioGroup;
+struct TCVNInfo;
 
 // The program's one top-level window: the File and Text pages, the choice of algorithm and letter
 // case, Exit and About.
@@ -51,6 +54,12 @@ public:
     QFileDialog* OpenDialog;
     TCVNFileThread* FileThread = nullptr;
 
+    // How the worker computes a digest, taken when it is created.
+    TComputeStep ComputeStep = DigestOfFile;
+    // The least wait before a row whose file could not be read is tried again by itself; it
+    // doubles with each further failure. Choosing an algorithm tries such rows again at once.
+    std::chrono::milliseconds FailedRetryDelay{5000};
+
     void HashText();
     void UpdateFileComparison();
     void UpdateTextComparison();
@@ -62,6 +71,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The worker reads and changes the list in its synchronous steps.
+    friend class TCVNFileThread;
+
     void SetUpFileList();
     void ConnectHandlers();
 
@@ -81,6 +93,7 @@ private:
     void AboutButtonClick();
 
     // The file list's operations.
+    QString StatusText(const TCVNInfo& info) const;
     void AddButtonClick();
     void DeleteButtonClick();
     void CleanUpButtonClick();
@@ -90,11 +103,12 @@ private:
     void FileListViewSelectItem(QObject* sender, int row, bool selected);
     void FreeFileRecord(int row);
     void UpdateButtons();
-    void RefreshColumns();
     void RenumberFiles();
+    // The selected row nearest the top, or -1.
+    int FirstSelectedRow() const;
 
     TRadioGroup* AlgorithmItems;
     TRadioGroup* CaseItems;
     TRadioGroup* EncodingItems;
-    QStandardItemModel* FileListModel;
+    TFileListModel* FileListModel;
 };
