@@ -8,16 +8,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <exception>
-#include <memory>
+#include <utility>
 
 namespace {
-
-// One step handed to the window thread; shared, since a stopping worker stops waiting for it.
-struct TSyncCall {
-    bool Done = false;
-    std::exception_ptr Error;
-};
 
 // The wait between attempts doubles with each failure in a row, up to this many times.
 constexpr int MaxRetryDoublings = 6;
@@ -25,19 +18,17 @@ constexpr int MaxRetryDoublings = 6;
 } // namespace
 
 TCVNFileThread::TCVNFileThread(TCVNMainForm* window, TComputeStep compute)
-    : QThread(QCoreApplication::instance()), FWindow(window), FCompute(std::move(compute)) {
-    // Releases itself once its loop has ended; the application joins whatever is left.
-    connect(this, &QThread::finished, this, &QObject::deleteLater);
-}
+    : QObject(QCoreApplication::instance()), FWindow(window), FCompute(std::move(compute)) {}
 
 TCVNFileThread::~TCVNFileThread() {
     Terminate();
     FAbandon = true;
-    wait();
+    if (FThread.joinable())
+        FThread.join();
 }
 
 void TCVNFileThread::Start() {
-    start();
+    FThread = std::thread([this] { Execute(); });
 }
 
 void TCVNFileThread::Terminate() {
@@ -57,10 +48,6 @@ void TCVNFileThread::Detach() {
     FAbandon = true;
 }
 
-void TCVNFileThread::run() {
-    Execute();
-}
-
 void TCVNFileThread::Execute() {
     while (!Terminated()) {
         try {
@@ -74,6 +61,8 @@ void TCVNFileThread::Execute() {
             // A failed pass ends quietly; the next one starts afresh.
         }
     }
+    // Released on the window thread, which joins this thread as it ends.
+    deleteLater();
 }
 
 bool TCVNFileThread::PickNext() {
@@ -161,30 +150,44 @@ TCVNInfo& TCVNFileThread::CurrentInfo() const {
 void TCVNFileThread::Synchronize(const std::function<void()>& step) {
     if (Terminated())
         return;
-    auto call = std::make_shared<TSyncCall>();
-    // Queued on this object, which lives on the window thread: a call still queued when the
-    // object goes is dropped with it. After the stop request the window may be gone.
-    QMetaObject::invokeMethod(
-        this,
-        [this, call, &step] {
-            if (!Terminated()) {
-                try {
-                    step();
-                } catch (...) {
-                    call->Error = std::current_exception();
-                }
-            }
-            {
-                const std::lock_guard lock(FLock);
-                call->Done = true;
-            }
-            FWake.notify_all();
-        },
-        Qt::QueuedConnection);
+    {
+        const std::lock_guard lock(FLock);
+        FPendingStep = &step;
+        FStepDone = false;
+        FStepError = nullptr;
+    }
+    // Queued on this object, which lives on the window thread; a call still queued when the
+    // object goes is dropped with it. Only one step is pending at a time: the worker waits for
+    // each, unless it is stopping, and then it asks for no more.
+    QMetaObject::invokeMethod(this, "RunPendingStep", Qt::QueuedConnection);
     std::unique_lock lock(FLock);
-    FWake.wait(lock, [&] { return call->Done || Terminated(); });
-    if (call->Done && call->Error)
-        std::rethrow_exception(call->Error);
+    FWake.wait(lock, [this] { return FStepDone || Terminated(); });
+    FPendingStep = nullptr;
+    if (FStepDone && FStepError)
+        std::rethrow_exception(std::exchange(FStepError, nullptr));
+}
+
+void TCVNFileThread::RunPendingStep() {
+    const std::function<void()>* step = nullptr;
+    {
+        const std::lock_guard lock(FLock);
+        step = FPendingStep;
+    }
+    // After the stop request the window may be gone, and the worker no longer waits.
+    if (step == nullptr || Terminated())
+        return;
+    std::exception_ptr error;
+    try {
+        (*step)();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    {
+        const std::lock_guard lock(FLock);
+        FStepError = error;
+        FStepDone = true;
+    }
+    FWake.notify_all();
 }
 
 void TCVNFileThread::IdleWait() {

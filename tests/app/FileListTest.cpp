@@ -636,7 +636,7 @@ private slots:
         const QString path = MakeSparseFile(QStringLiteral("closing"), LargeFileSize);
         Drop(*form, {path});
         QTRY_COMPARE(Statuses(*form), QStringList({"Calculating..."}));
-        const QPointer<QThread> worker = form->FileThread;
+        const QPointer<TCVNFileThread> worker = form->FileThread;
         QVERIFY(worker);
 
         form.reset();
