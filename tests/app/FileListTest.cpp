@@ -1,3 +1,4 @@
+#include "RefereeDigest.h"
 #include "app/CVNInfo.h"
 #include "app/FileListModel.h"
 #include "app/frmCVNMain.h"
@@ -17,8 +18,6 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
-
-#include <openssl/evp.h>
 
 #include <condition_variable>
 #include <map>
@@ -225,18 +224,6 @@ void ChooseAlgorithm(TCVNMainForm& form, int index) {
 
 void ChooseCase(TCVNMainForm& form, int index) {
     form.findChild<QRadioButton*>(QStringLiteral("CaseGroupItem%1").arg(index))->click();
-}
-
-QString RefereeDigest(int algorithm, const QByteArray& bytes) {
-    const EVP_MD* md = algorithm == 1   ? EVP_sha1()
-                       : algorithm == 2 ? EVP_sha256()
-                       : algorithm == 3 ? EVP_sha512()
-                                        : EVP_md5();
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(bytes.constData(), static_cast<size_t>(bytes.size()), digest, &length, md, nullptr);
-    return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(digest), length).toHex().toUpper());
 }
 
 // The command line's digests of the files, in their order.

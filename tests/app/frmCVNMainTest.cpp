@@ -1,4 +1,5 @@
 #include "app/frmCVNMain.h"
+#include "RefereeDigest.h"
 #include "about/frmCVNAbout.h"
 #include "i18n/unitCVNLanguages.h"
 
@@ -16,8 +17,6 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
-
-#include <openssl/evp.h>
 
 #include <climits>
 
@@ -38,19 +37,6 @@ QLineEdit* Edit(QObject* root, const char* name) {
 QRadioButton* Item(QObject* root, const char* group, int index) {
     return Child<QRadioButton>(root,
                                QStringLiteral("%1Item%2").arg(QLatin1String(group)).arg(index));
-}
-
-// The digest by the referee, in the window's upper-case hexadecimal.
-QString RefereeDigest(int algorithm, const QByteArray& bytes) {
-    const EVP_MD* md = algorithm == 1   ? EVP_sha1()
-                       : algorithm == 2 ? EVP_sha256()
-                       : algorithm == 3 ? EVP_sha512()
-                                        : EVP_md5();
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(bytes.constData(), static_cast<size_t>(bytes.size()), digest, &length, md, nullptr);
-    return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(digest), length).toHex().toUpper());
 }
 
 enum TIndicator { Hidden, Tick, Cross };

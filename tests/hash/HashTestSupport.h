@@ -3,9 +3,13 @@
 #include "hash/DigFmt.h"
 #include "hash/DigUtil.h"
 
+#include <gtest/gtest.h>
 #include <openssl/evp.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -69,4 +73,23 @@ private:
             zero = zero && bytes[i] == 0;
         Active()->Ranges.push_back({bytes, length, zero});
     }
+};
+
+// A fresh folder per test for the files it writes.
+class TTempFolderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        FDir = std::filesystem::temp_directory_path() /
+               ("corvanth-hash-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(FDir);
+    }
+    void TearDown() override { std::filesystem::remove_all(FDir); }
+
+    std::filesystem::path Write(const std::string& name, const std::string& content) {
+        const std::filesystem::path path = FDir / name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    std::filesystem::path FDir;
 };

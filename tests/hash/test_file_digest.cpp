@@ -13,23 +13,7 @@
 
 namespace {
 
-class FileDigest : public testing::Test {
-protected:
-    void SetUp() override {
-        FDir = std::filesystem::temp_directory_path() /
-               ("corvanth-digest-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(FDir);
-    }
-    void TearDown() override { std::filesystem::remove_all(FDir); }
-
-    std::filesystem::path Write(const std::string& name, const std::string& content) {
-        const std::filesystem::path path = FDir / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-    std::filesystem::path FDir;
-};
+using FileDigest = TTempFolderTest;
 
 std::string RandomBytes(std::size_t length, unsigned seed) {
     std::mt19937 random(seed);

@@ -191,23 +191,7 @@ TEST(HashStream, StreamsAbove4GiBAreReadAndCountedInFull) {
     EXPECT_EQ(bits, static_cast<uint64_t>(size) * 8);
 }
 
-class FileStream : public testing::Test {
-protected:
-    void SetUp() override {
-        FDir = std::filesystem::temp_directory_path() /
-               ("corvanth-stream-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(FDir);
-    }
-    void TearDown() override { std::filesystem::remove_all(FDir); }
-
-    std::filesystem::path Write(const std::string& name, const std::string& content) {
-        const std::filesystem::path path = FDir / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-    std::filesystem::path FDir;
-};
+using FileStream = TTempFolderTest;
 
 std::string OpenErrorText(const std::filesystem::path& path) {
     try {
