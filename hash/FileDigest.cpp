@@ -43,6 +43,29 @@ private:
     const std::atomic<bool>* FAbandon;
 };
 
+// The CRC engine's reader over a file, opened shared like HashFile's. Each request is exactly
+// what remains of the size, up to 2048 bytes, so a file that shrank or a failed read raises an
+// error instead of ending the checksum early with a checksum of part of the file.
+class TCRCFileReader {
+public:
+    TCRCFileReader(const std::filesystem::path& fileName, const std::atomic<bool>* abandon)
+        : CurrentStream(fileName), FAbandon(abandon) {}
+
+    uint64_t Size() { return static_cast<uint64_t>(CurrentStream.Size()); }
+
+    uint32_t ReadChunk(uint8_t* buffer, uint32_t count) {
+        if (Abandoned(FAbandon))
+            throw EDigestAbandoned();
+        CurrentStream.ReadBuffer(buffer, count);
+        return count;
+    }
+    uint32_t operator()(uint8_t* buffer, uint32_t count) { return ReadChunk(buffer, count); }
+
+private:
+    TFileStream CurrentStream;
+    const std::atomic<bool>* FAbandon;
+};
+
 } // namespace
 
 TAlgorithm AlgorithmOfIndex(int index) {
@@ -100,15 +123,6 @@ std::string DigestOfFile(TAlgorithm algorithm, const std::filesystem::path& file
         return HashFile(HashClassOf(algorithm), fileName, &TFormat_HEX::Class(),
                         abandon != nullptr ? &sink : nullptr);
     }
-    TFileStream stream(fileName);
-    const int64_t size = stream.Size();
-    // Each request is exactly what remains of the size, up to 2048 bytes, so a file that
-    // shrank raises a read error instead of ending the checksum early.
-    auto reader = [&](uint8_t* buffer, uint32_t wanted) -> uint32_t {
-        if (Abandoned(abandon))
-            throw EDigestAbandoned();
-        stream.ReadBuffer(buffer, wanted);
-        return wanted;
-    };
-    return CRCText(CRCOfReader(CRC32Kind, static_cast<uint64_t>(size), reader));
+    TCRCFileReader reader(fileName, abandon);
+    return CRCText(CRCOfReader(CRC32Kind, reader.Size(), reader));
 }
