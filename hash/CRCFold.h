@@ -9,7 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__x86_64__) || defined(_M_X64)
+// Built where the x86 tier files are (see hash/CMakeLists.txt).
+#ifdef CORVANTH_X86_TIERS
 #define CORVANTH_CRC_FOLD_X86 1
 uint32_t CRCFoldClmul(const CRCState& state, uint32_t reg, const uint8_t* data, size_t count);
 uint32_t CRCFoldVpclmul(const CRCState& state, uint32_t reg, const uint8_t* data, size_t count);

@@ -6,7 +6,8 @@
 // The CPU-specific compressions, each in a file compiled for its instruction set. Call one only
 // when CpuFeatures() reports what it needs (noted beside it).
 
-#if defined(__x86_64__) || defined(_M_X64)
+// Built where the x86 tier files are (see hash/CMakeLists.txt).
+#ifdef CORVANTH_X86_TIERS
 #define CORVANTH_X86_FAST_PATHS 1
 
 // SHA, SSSE3, SSE4.1
