@@ -34,6 +34,8 @@ test-tsan: deps
 
 bench: all
 	$(BUILD)/bench/corvanth-bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/corvanth-bench-filelist
+	bench/memory $(BUILD)/bench/corvanth-bench
 	bench/compare $(BUILD)/corvanth-sum
 
 run: all

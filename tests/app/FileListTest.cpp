@@ -597,6 +597,9 @@ private slots:
             probe->Hold(work, true);
         Drop(form, {work, other});
         QTRY_COMPARE(Statuses(form).first(), QStringLiteral("Calculating..."));
+        // The held digest must be under way before the removal, or it would see the abandon.
+        if (!large)
+            QTRY_VERIFY(probe->Waiting(work));
 
         SelectOnly(form, {cleanUp ? 1 : 0});
         (cleanUp ? form.CleanUpButton : form.DeleteButton)->click();
