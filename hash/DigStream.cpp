@@ -1,6 +1,7 @@
 #include "hash/DigStream.h"
 
 #include "hash/DigUtil.h"
+#include "hash/ReadAhead.h"
 
 #include <algorithm>
 #include <cstring>
@@ -61,6 +62,7 @@ TFileStream::TFileStream(const std::filesystem::path& fileName) {
 }
 
 TFileStream::~TFileStream() {
+    FReadAhead.reset();
     WipeBuffer(FBuffer.get(), FBufferCapacity);
     CloseHandle(FHandle);
 }
@@ -72,10 +74,10 @@ int64_t TFileStream::Size() {
     return size.QuadPart;
 }
 
-int64_t TFileStream::ReadFromSystem(void* buffer, int64_t count) {
+int64_t TFileStream::ReadFromSystem(void* buffer, int64_t count, int64_t offset) const {
     OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(FPosition);
-    at.OffsetHigh = static_cast<DWORD>(FPosition >> 32);
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD done = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<int64_t>(count, 1 << 30));
     if (!ReadFile(FHandle, buffer, wanted, &done, &at)) {
@@ -109,6 +111,7 @@ TFileStream::TFileStream(const std::filesystem::path& fileName) {
 }
 
 TFileStream::~TFileStream() {
+    FReadAhead.reset();
     WipeBuffer(FBuffer.get(), FBufferCapacity);
     ::close(FHandle);
 }
@@ -120,10 +123,10 @@ int64_t TFileStream::Size() {
     return info.st_size;
 }
 
-int64_t TFileStream::ReadFromSystem(void* buffer, int64_t count) {
+int64_t TFileStream::ReadFromSystem(void* buffer, int64_t count, int64_t offset) const {
     const auto wanted = static_cast<std::size_t>(std::min<int64_t>(count, 1 << 30));
     for (;;) {
-        const ssize_t done = ::pread(FHandle, buffer, wanted, FPosition);
+        const ssize_t done = ::pread(FHandle, buffer, wanted, offset);
         if (done >= 0)
             return done;
         if (errno != EINTR)
@@ -141,30 +144,59 @@ void TFileStream::Seek(int64_t position) {
     FPosition = position;
 }
 
+bool TFileStream::Refill(int64_t count) {
+    // Going on in order from a full buffer: a large file read from start to end.
+    const bool onward = FBufferFill > 0 && FPosition == FBufferStart + FBufferFill &&
+                        (FReadAhead || FBufferFill == BufferSize);
+    FBufferStart = FPosition;
+    FBufferFill = 0;
+    if (onward && !FReadAhead && !FReadAheadRefused) {
+        try {
+            FReadAhead = std::make_unique<TReadAhead>(
+                [this](void* buffer, int64_t wanted, int64_t offset) {
+                    return ReadFromSystem(buffer, wanted, offset);
+                },
+                ReadAheadSize);
+        } catch (const std::system_error&) {
+            FReadAheadRefused = true;
+        }
+    }
+    if (onward && FReadAhead) {
+        const TReadAhead::TBlock block = FReadAhead->Next(FPosition);
+        FData = block.Data;
+        FBufferFill = block.Fill;
+        return FBufferFill > 0;
+    }
+    if (FReadAhead)
+        FReadAhead->Pause();
+    FData = nullptr;
+    if (count >= BufferSize)
+        return true; // large requests go straight to the caller's memory
+    if (!FBuffer) {
+        // Small files need no large buffer.
+        FBufferCapacity = std::clamp<int64_t>(Size() - FPosition, 4096, BufferSize);
+        FBuffer = std::make_unique<uint8_t[]>(static_cast<std::size_t>(FBufferCapacity));
+    }
+    FBufferFill = ReadFromSystem(FBuffer.get(), FBufferCapacity, FPosition);
+    FData = FBuffer.get();
+    return FBufferFill > 0;
+}
+
 int64_t TFileStream::Read(void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
     if (FPosition < FBufferStart || FPosition >= FBufferStart + FBufferFill) {
-        // Large requests go straight to the caller's memory; small ones refill the buffer.
-        if (count >= BufferSize) {
-            const int64_t done = ReadFromSystem(buffer, count);
+        if (!Refill(count))
+            return 0;
+        if (FData == nullptr) {
+            const int64_t done = ReadFromSystem(buffer, count, FPosition);
             FPosition += done;
             return done;
         }
-        if (!FBuffer) {
-            // Small files need no large buffer.
-            FBufferCapacity = std::clamp<int64_t>(Size() - FPosition, 4096, BufferSize);
-            FBuffer = std::make_unique<uint8_t[]>(static_cast<std::size_t>(FBufferCapacity));
-        }
-        FBufferStart = FPosition;
-        FBufferFill = 0;
-        FBufferFill = ReadFromSystem(FBuffer.get(), FBufferCapacity);
-        if (FBufferFill == 0)
-            return 0;
     }
     const int64_t offset = FPosition - FBufferStart;
     const int64_t n = std::min(count, FBufferFill - offset);
-    std::memcpy(buffer, FBuffer.get() + offset, static_cast<std::size_t>(n));
+    std::memcpy(buffer, FData + offset, static_cast<std::size_t>(n));
     FPosition += n;
     return n;
 }

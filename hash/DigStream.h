@@ -5,6 +5,8 @@
 #include <memory>
 #include <stdexcept>
 
+class TReadAhead;
+
 // Errors of the stream layer.
 class EStreamError : public std::runtime_error {
 public:
@@ -41,7 +43,8 @@ public:
 };
 
 // An existing file opened for reading only, shared with other readers and writers. Reads go
-// through a large internal buffer, so many small requests cost few system calls.
+// through a large internal buffer, so many small requests cost few system calls; a large file
+// read in order is read ahead on a helper thread, so the system's copy overlaps the reader's work.
 class TFileStream : public TStream {
 public:
     explicit TFileStream(const std::filesystem::path& fileName);
@@ -55,10 +58,14 @@ public:
     int64_t Read(void* buffer, int64_t count) override;
 
     static constexpr int64_t BufferSize = 1 << 20;
+    // The blocks the helper thread reads ahead in.
+    static constexpr int64_t ReadAheadSize = 2 << 20;
 
 private:
-    // One positional read at FPosition; 0 at the end of the file.
-    int64_t ReadFromSystem(void* buffer, int64_t count);
+    // One positional read; 0 at the end of the file. Safe from any thread.
+    int64_t ReadFromSystem(void* buffer, int64_t count, int64_t offset) const;
+    // Points FData at the bytes at FPosition; false at the end of the file.
+    bool Refill(int64_t count);
 
 #ifdef _WIN32
     void* FHandle;
@@ -66,8 +73,11 @@ private:
     int FHandle;
 #endif
     std::unique_ptr<uint8_t[]> FBuffer;
-    int64_t FBufferStart = 0; // file offset of FBuffer[0]
-    int64_t FBufferFill = 0;  // valid bytes in FBuffer
+    std::unique_ptr<TReadAhead> FReadAhead;
+    bool FReadAheadRefused = false; // no helper thread could be started
+    const uint8_t* FData = nullptr; // FBuffer, or the block the helper read
+    int64_t FBufferStart = 0;       // file offset of FData[0]
+    int64_t FBufferFill = 0;        // valid bytes at FData
     int64_t FBufferCapacity = 0;
     int64_t FPosition = 0; // position of the stream as its readers see it
 };

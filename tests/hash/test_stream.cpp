@@ -3,12 +3,16 @@
 #include "HashTestSupport.h"
 #include "hash/DigHash.h"
 #include "hash/HashDispatch.h"
+#include "hash/ReadAhead.h"
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <random>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -250,6 +254,173 @@ TEST_F(FileStream, ExactReadPastTheEndFails) {
     } catch (const EReadError& e) {
         EXPECT_STREQ(e.what(), "Stream read error");
     }
+}
+
+std::string RandomBytes(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(count, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    return bytes;
+}
+
+TEST_F(FileStream, ReadAheadHandsOverBlocksAcrossOddReadsAndSeeks) {
+    const int64_t block = TFileStream::BufferSize;
+    const int64_t ahead = TFileStream::ReadAheadSize;
+    const std::string content = RandomBytes(static_cast<std::size_t>(12 * block + 777), 11);
+    TFileStream stream(Write("data", content));
+    // Each step jumps by Jump from the current position, then makes Repeat exact reads of Size.
+    const struct {
+        int64_t Jump, Size, Repeat;
+    } steps[] = {
+        {0, 2047, 1100},        // small reads past the first refill, into read-ahead blocks
+        {0, block + 3, 2},      // exact reads spanning whole handoffs
+        {-10, 20, 1},           // back inside the block in hand
+        {-2 * ahead, 4099, 3},  // back behind everything read ahead
+        {ahead + 1, 8191, 300}, // forward past the blocks read ahead
+        {0, 1, 5},              // single bytes on from there
+        {-block / 2, block, 2}, // back half a block, then on in order again
+        {0, 9999, 1},
+    };
+    std::string buffer;
+    for (const auto& step : steps) {
+        stream.Seek(stream.Position() + step.Jump);
+        buffer.resize(static_cast<std::size_t>(step.Size));
+        for (int64_t i = 0; i < step.Repeat; ++i) {
+            const int64_t position = stream.Position();
+            stream.ReadBuffer(buffer.data(), step.Size);
+            ASSERT_EQ(buffer.compare(0, buffer.size(), content, static_cast<std::size_t>(position),
+                                     buffer.size()),
+                      0)
+                << "read of " << step.Size << " at " << position;
+        }
+    }
+    // On to the end in odd pieces: the last bytes arrive, then the end, then the end again.
+    int64_t position = stream.Position();
+    for (int64_t got; (got = stream.Read(buffer.data(), 3333)) > 0; position += got)
+        ASSERT_EQ(buffer.compare(0, static_cast<std::size_t>(got), content,
+                                 static_cast<std::size_t>(position), static_cast<std::size_t>(got)),
+                  0)
+            << "read at " << position;
+    EXPECT_EQ(position, static_cast<int64_t>(content.size()));
+    EXPECT_EQ(stream.Read(buffer.data(), 1), 0);
+    stream.Seek(position - 2);
+    EXPECT_EQ(stream.Read(buffer.data(), 5), 2);
+}
+
+TEST_F(FileStream, FileThatShrinksWhileReadAheadIsPendingFailsTheExactRead) {
+    const int64_t block = TFileStream::BufferSize;
+    const std::string content = RandomBytes(static_cast<std::size_t>(8 * block), 12);
+    const std::filesystem::path path = Write("data", content);
+    TFileStream stream(path);
+    std::string buffer(2048, '\0');
+    for (int64_t i = 0; i < block; i += 2048)
+        stream.ReadBuffer(buffer.data(), 2048);
+    stream.ReadBuffer(buffer.data(), 2048); // the helper is reading ahead now
+    std::filesystem::resize_file(path, 3 * block);
+    std::string rest(static_cast<std::size_t>(8 * block - stream.Position()), '\0');
+    try {
+        stream.ReadBuffer(rest.data(), static_cast<int64_t>(rest.size()));
+        ADD_FAILURE() << "the shrunk file was read to its old size";
+    } catch (const EReadError& e) {
+        EXPECT_STREQ(e.what(), "Stream read error");
+    }
+    // Going back reads the file as it is now.
+    stream.Seek(3 * block - 10);
+    EXPECT_EQ(stream.Read(buffer.data(), 2048), 10);
+    EXPECT_EQ(buffer.compare(0, 10, content, static_cast<std::size_t>(3 * block - 10), 10), 0);
+    EXPECT_EQ(stream.Read(buffer.data(), 2048), 0);
+}
+
+std::size_t ThreadCount() {
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+}
+
+TEST_F(FileStream, ClosingWithReadAheadPendingStopsTheHelperAndWipesItsBlocks) {
+    const int64_t block = TFileStream::BufferSize;
+    const std::filesystem::path path =
+        Write("data", RandomBytes(static_cast<std::size_t>(16 * block), 13));
+    // A sanitizer's runtime may start a thread of its own along with the first one.
+    std::thread([] {}).join();
+    const std::size_t threadsBefore = ThreadCount();
+    TWipeLog log;
+    {
+        TFileStream stream(path);
+        std::string buffer(8192, '\0');
+        for (int64_t i = 0; i <= block; i += 8192)
+            stream.ReadBuffer(buffer.data(), 8192);
+        EXPECT_EQ(ThreadCount(), threadsBefore + 1);
+    }
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+    int wipedBuffers = 0;
+    for (const auto& range : log.Ranges)
+        wipedBuffers +=
+            range.AllZero && (range.Length == block || range.Length == TFileStream::ReadAheadSize);
+    EXPECT_EQ(wipedBuffers, 3); // the stream's own buffer and the helper's two blocks
+}
+
+// A reader of a synthetic file of ByteAt bytes that fails once at FailAt; it logs each offset
+// it was asked for and each it answered.
+struct TFakeFile {
+    int64_t Size = 0;
+    int64_t FailAt = -1;
+    std::mutex Lock;
+    std::condition_variable Answered;
+    std::vector<int64_t> Asked, Done;
+
+    int64_t operator()(void* buffer, int64_t count, int64_t offset) {
+        {
+            std::lock_guard guard(Lock);
+            Asked.push_back(offset);
+            if (offset == FailAt) {
+                FailAt = -1;
+                throw EReadError();
+            }
+        }
+        const int64_t n = std::max<int64_t>(0, std::min(count, Size - offset));
+        for (int64_t i = 0; i < n; ++i)
+            static_cast<uint8_t*>(buffer)[i] = ByteAt(offset + i);
+        std::lock_guard guard(Lock);
+        Done.push_back(offset);
+        Answered.notify_all();
+        return n;
+    }
+    void WaitFor(int64_t offset) {
+        std::unique_lock lock(Lock);
+        Answered.wait(lock, [&] { return std::count(Done.begin(), Done.end(), offset) > 0; });
+    }
+};
+
+TEST(ReadAhead, BlocksErrorsAndRestartsArriveAtTheirOffsets) {
+    constexpr int64_t block = 4096;
+    TFakeFile file;
+    file.Size = 10 * block + 100;
+    file.FailAt = 6 * block;
+    TReadAhead ahead([&file](void* b, int64_t c, int64_t o) { return file(b, c, o); }, block);
+    auto expectBlock = [&](int64_t offset, int64_t fill) {
+        const TReadAhead::TBlock got = ahead.Next(offset);
+        ASSERT_EQ(got.Fill, fill) << "at " << offset;
+        for (int64_t i = 0; i < fill; ++i)
+            ASSERT_EQ(got.Data[i], ByteAt(offset + i)) << "at " << offset + i;
+    };
+    expectBlock(0, block);
+    expectBlock(block, block);
+    expectBlock(5 * block, block); // a jump drops the blocks read ahead
+    // The failure comes where it happened, and that read is tried again on the next call.
+    EXPECT_THROW(ahead.Next(6 * block), EReadError);
+    expectBlock(6 * block, block);
+    // With the block after it read, the helper waits to read at 8 blocks.
+    file.WaitFor(7 * block);
+    ahead.Pause();
+    expectBlock(8 * block, block); // after a pause, even at the offset that was next
+    expectBlock(3 * block + 5, block);
+    expectBlock(10 * block + 5, 95);
+    expectBlock(10 * block + 100, 0);
+    expectBlock(10 * block + 100, 0); // the end is asked again, not remembered
+    expectBlock(0, block);
+    std::lock_guard guard(file.Lock);
+    EXPECT_EQ(std::count(file.Asked.begin(), file.Asked.end(), 6 * block), 2);
 }
 
 } // namespace
