@@ -1,9 +1,9 @@
 // The message schedule runs two blocks at a time in 256-bit registers (one block per 128-bit
 // lane) while the scalar rounds of the previous pair run, so the two kinds of work overlap. The
-// rounds take the schedule words with the constants already added. The rounds are assembly, fully
-// unrolled with the next pair's schedule steps spread among them: the state needs eight of the
-// sixteen registers for all 80 rounds, and compiled code either spilled it or ran each round
-// about a cycle longer.
+// rounds take the schedule words with the constants already added. The rounds are assembly, a
+// loop of eight rounds with the next pair's schedule steps spread among them: the state needs
+// eight of the sixteen registers for all 80 rounds, and compiled code either spilled it or ran
+// each round about a cycle longer.
 
 #include "hash/HashFastPaths.h"
 #include "hash/SHA512Constants.h"
@@ -114,7 +114,8 @@ inline void ScheduleStep(const TSchedulePair& pair, int j) {
 
 // One schedule step of the next pair in ymm0-ymm3, in four parts to spread among the rounds: at
 // is the byte offset of the pair of words being made (W[j]) from ws, kat that of their constants
-// in SHA512K. The words plus constants go to WK, a fixed distance beyond W.
+// from the pointer held in memory at k (no register is left for it; t0 is free between rounds).
+// The words plus constants go to WK, a fixed distance beyond W.
 #define SHA512_STEP_1(at) "vmovdqu " at "-32(%[ws]), %%ymm0\n\t" SHA512_SIGMA1
 #define SHA512_STEP_2(at)                                                                          \
     "vmovdqu " at "-224(%[ws]), %%ymm0\n\t"                                                        \
@@ -127,73 +128,65 @@ inline void ScheduleStep(const TSchedulePair& pair, int j) {
     "vpaddq %%ymm0, %%ymm1, %%ymm1\n\t"                                                            \
     "vmovdqu %%ymm1, " at "(%[ws])\n\t"
 #define SHA512_STEP_4(at, kat)                                                                     \
-    "vbroadcasti128 " kat "+%[k], %%ymm0\n\t"                                                      \
+    "mov %[k], %[t0]\n\t"                                                                          \
+    "vbroadcasti128 " kat "(%[t0]), %%ymm0\n\t"                                                    \
     "vpaddq %%ymm0, %%ymm1, %%ymm1\n\t"                                                            \
     "vmovdqu %%ymm1, " at "+1280(%[ws])\n\t"
 
-// Eight rounds, the Gth of the block, with s0-s7 after each; bc is back in register x after them.
-#define SHA512_GROUP_WITH(G, s0, s1, s2, s3, s4, s5, s6, s7)                                       \
-    SHA512_ROUND(a, b, c, d, e, f, g, h, x, y, "128*" #G "+0")                                     \
-    s0 SHA512_ROUND(h, a, b, c, d, e, f, g, y, x, "128*" #G "+8") s1 SHA512_ROUND(                 \
-        g, h, a, b, c, d, e, f, x, y, "128*" #G "+32") s2                                          \
-    SHA512_ROUND(f, g, h, a, b, c, d, e, y, x, "128*" #G "+40") s3                                 \
-    SHA512_ROUND(e, f, g, h, a, b, c, d, x, y, "128*" #G "+64") s4                                 \
-    SHA512_ROUND(d, e, f, g, h, a, b, c, y, x, "128*" #G "+72") s5                                 \
-    SHA512_ROUND(c, d, e, f, g, h, a, b, x, y, "128*" #G "+96") s6                                 \
-    SHA512_ROUND(b, c, d, e, f, g, h, a, y, x, "128*" #G "+104") s7
-#define SHA512_GROUP(G) SHA512_GROUP_WITH(G, "", "", "", "", "", "", "", "")
+// Eight rounds at wk with s0-s7 after each; bc is back in register x after them, and the state
+// names are back on their registers, so the eight rounds can loop.
+#define SHA512_GROUP_WITH(s0, s1, s2, s3, s4, s5, s6, s7)                                          \
+    SHA512_ROUND(a, b, c, d, e, f, g, h, x, y, "0")                                                \
+    s0 SHA512_ROUND(h, a, b, c, d, e, f, g, y, x, "8") s1 SHA512_ROUND(g, h, a, b, c, d, e, f, x,  \
+                                                                       y, "32") s2                 \
+    SHA512_ROUND(f, g, h, a, b, c, d, e, y, x, "40") s3                                            \
+    SHA512_ROUND(e, f, g, h, a, b, c, d, x, y, "64") s4                                            \
+    SHA512_ROUND(d, e, f, g, h, a, b, c, y, x, "72") s5                                            \
+    SHA512_ROUND(c, d, e, f, g, h, a, b, x, y, "96") s6                                            \
+    SHA512_ROUND(b, c, d, e, f, g, h, a, y, x, "104") s7
 
-// Group G carrying the two schedule steps first + 2G and the next one.
-#define SHA512_GROUP_STEPS(G, first)                                                               \
-    SHA512_GROUP_WITH(G, SHA512_STEP_1("64*" #G), SHA512_STEP_2("64*" #G),                         \
-                      SHA512_STEP_3("64*" #G), SHA512_STEP_4("64*" #G, "16*" #first "+32*" #G),    \
-                      SHA512_STEP_1("64*" #G "+32"), SHA512_STEP_2("64*" #G "+32"),                \
-                      SHA512_STEP_3("64*" #G "+32"),                                               \
-                      SHA512_STEP_4("64*" #G "+32", "16*" #first "+32*" #G "+16"))
+#define SHA512_STATE_OPERANDS                                                                      \
+    [a] "+r"(a), [b] "+r"(b), [c] "+r"(c), [d] "+r"(d), [e] "+r"(e), [f] "+r"(f), [g] "+r"(g),     \
+        [h] "+r"(h), [x] "+r"(bc), [y] "=&r"(spare), [t0] "=&r"(t0), [t1] "=&r"(t1)
 
-// Which schedule steps of the next pair a block's rounds carry; ws points at the first one's words.
-enum class TCarry { Steps8To27, Steps28To39, None };
-
-// The 80 rounds of one block, unrolled, with the state in registers throughout.
-template <TCarry Carry>
-inline void Rounds(uint64_t* state, const uint64_t* wk, uint8_t* ws) {
+// The 80 rounds of one block, eight to a pass of a loop, with the state in registers throughout;
+// the first StepGroups passes also make two schedule steps each of the next pair, whose first
+// words are at ws and first constants at k. Unrolled, the code was far larger than the decoded-op
+// cache, and its speed then depended on where the linker happened to place it.
+template <int StepGroups>
+__attribute__((noinline)) void Rounds(uint64_t* state, const uint64_t* wk,
+                                      [[maybe_unused]] uint8_t* ws,
+                                      [[maybe_unused]] const uint64_t* k) {
     static_assert(offsetof(TSchedule, WK) - offsetof(TSchedule, W) == 1280);
     uint64_t a = state[0], b = state[1], c = state[2], d = state[3];
     uint64_t e = state[4], f = state[5], g = state[6], h = state[7];
     uint64_t bc = b ^ c;
     uint64_t spare, t0, t1;
-#define SHA512_OPERANDS                                                                            \
-    : [a] "+r"(a), [b] "+r"(b), [c] "+r"(c), [d] "+r"(d), [e] "+r"(e), [f] "+r"(f), [g] "+r"(g), \
-      [h] "+r"(h), [x] "+r"(bc), [y] "=&r"(spare), [t0] "=&r"(t0), [t1] "=&r"(t1)                 \
-    : [wk] "r"(wk), [ws] "r"(ws), [k] "m"(SHA512K)                                                       \
-    : "xmm0", "xmm1", "xmm2", "xmm3", "memory", "cc"
-#define SHA512_CARRY_8_TO_27                                                                       \
-    SHA512_GROUP_STEPS(0, 8)                                                                       \
-    SHA512_GROUP_STEPS(1, 8)                                                                       \
-    SHA512_GROUP_STEPS(2, 8)                                                                       \
-    SHA512_GROUP_STEPS(3, 8)                                                                       \
-    SHA512_GROUP_STEPS(4, 8)                                                                       \
-    SHA512_GROUP_STEPS(5, 8)                                                                       \
-    SHA512_GROUP_STEPS(6, 8)                                                                       \
-    SHA512_GROUP_STEPS(7, 8)                                                                       \
-    SHA512_GROUP_STEPS(8, 8)                                                                       \
-    SHA512_GROUP_STEPS(9, 8)
-#define SHA512_CARRY_28_TO_39                                                                      \
-    SHA512_GROUP_STEPS(0, 28)                                                                      \
-    SHA512_GROUP_STEPS(1, 28)                                                                      \
-    SHA512_GROUP_STEPS(2, 28)                                                                      \
-    SHA512_GROUP_STEPS(3, 28)                                                                      \
-    SHA512_GROUP_STEPS(4, 28)                                                                      \
-    SHA512_GROUP_STEPS(5, 28)                                                                      \
-    SHA512_GROUP(6) SHA512_GROUP(7) SHA512_GROUP(8) SHA512_GROUP(9)
-    if constexpr (Carry == TCarry::None)
-        asm(SHA512_GROUP(0) SHA512_GROUP(1) SHA512_GROUP(2) SHA512_GROUP(3) SHA512_GROUP(4)
-                SHA512_GROUP(5) SHA512_GROUP(6) SHA512_GROUP(7) SHA512_GROUP(8) SHA512_GROUP(9)
-                    SHA512_OPERANDS);
-    else if constexpr (Carry == TCarry::Steps8To27)
-        asm(SHA512_CARRY_8_TO_27 SHA512_OPERANDS);
-    else
-        asm(SHA512_CARRY_28_TO_39 SHA512_OPERANDS);
+    if constexpr (StepGroups > 0) {
+        const uint64_t* const stepsEnd = wk + 16 * StepGroups;
+        asm(".p2align 6\n"
+            "1:\n\t" SHA512_GROUP_WITH(SHA512_STEP_1("0"), SHA512_STEP_2("0"), SHA512_STEP_3("0"),
+                                       SHA512_STEP_4("0", "0"), SHA512_STEP_1("32"),
+                                       SHA512_STEP_2("32"), SHA512_STEP_3("32"),
+                                       SHA512_STEP_4("32", "16")) "add $128, %[wk]\n\t"
+                                                                  "add $64, %[ws]\n\t"
+                                                                  "addq $32, %[k]\n\t"
+                                                                  "cmp %[end], %[wk]\n\t"
+                                                                  "jne 1b\n\t"
+            : SHA512_STATE_OPERANDS, [wk] "+r"(wk), [ws] "+r"(ws), [k] "+m"(k)
+            : [end] "m"(stepsEnd)
+            : "xmm0", "xmm1", "xmm2", "xmm3", "memory", "cc");
+    }
+    if constexpr (StepGroups < 10) {
+        const uint64_t* const last = wk + 16 * (10 - StepGroups);
+        asm(".p2align 6\n"
+            "1:\n\t" SHA512_GROUP_WITH("", "", "", "", "", "", "", "") "add $128, %[wk]\n\t"
+                                                                       "cmp %[end], %[wk]\n\t"
+                                                                       "jne 1b\n\t"
+            : SHA512_STATE_OPERANDS, [wk] "+r"(wk)
+            : [end] "m"(last)
+            : "memory", "cc");
+    }
     state[0] += a;
     state[1] += b;
     state[2] += c;
@@ -204,11 +197,7 @@ inline void Rounds(uint64_t* state, const uint64_t* wk, uint8_t* ws) {
     state[7] += h;
 }
 
-#undef SHA512_CARRY_8_TO_27
-#undef SHA512_CARRY_28_TO_39
-#undef SHA512_OPERANDS
-#undef SHA512_GROUP_STEPS
-#undef SHA512_GROUP
+#undef SHA512_STATE_OPERANDS
 #undef SHA512_GROUP_WITH
 #undef SHA512_STEP_1
 #undef SHA512_STEP_2
@@ -240,14 +229,14 @@ inline void CompressPairs(uint64_t* state, const uint8_t* blocks, std::size_t co
             for (int j = 0; j < 8; ++j)
                 ScheduleStep(next, j);
         if (ahead == nullptr) {
-            Rounds<TCarry::None>(state, current.WK, nullptr);
+            Rounds<0>(state, current.WK, nullptr, nullptr);
             if (inPair == 2)
-                Rounds<TCarry::None>(state, current.WK + 2, nullptr);
+                Rounds<0>(state, current.WK + 2, nullptr, nullptr);
         } else {
             uint8_t* words = reinterpret_cast<uint8_t*>(ahead->W);
-            Rounds<TCarry::Steps8To27>(state, current.WK, words + 32 * 8);
+            Rounds<10>(state, current.WK, words + 32 * 8, SHA512K + 2 * 8);
             if (inPair == 2)
-                Rounds<TCarry::Steps28To39>(state, current.WK + 2, words + 32 * 28);
+                Rounds<6>(state, current.WK + 2, words + 32 * 28, SHA512K + 2 * 28);
             else
                 for (int j = 28; j < 40; ++j)
                     ScheduleStep(next, j);
