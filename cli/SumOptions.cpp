@@ -7,14 +7,14 @@
 
 namespace {
 
-struct TOptionSpec {
+struct TOptionDef {
     char Short;
     std::string_view Long;
     bool TakesValue;
 };
 
 // The long names start with distinct letters, so any prefix picks at most one of them.
-constexpr std::array<TOptionSpec, 7> OptionSpecs{{
+constexpr std::array<TOptionDef, 7> OptionDefs{{
     {'a', "algorithm", true},
     {'l', "lower", false},
     {'t', "text", true},
@@ -62,18 +62,18 @@ int EncodingIndexOfName(std::string_view value) {
     throw ESumUsage("invalid encoding '" + std::string(value) + "' (choose ansi, unicode or utf8)");
 }
 
-const TOptionSpec& LongOption(std::string_view name) {
+const TOptionDef& LongOption(std::string_view name) {
     if (!name.empty())
-        for (const TOptionSpec& spec : OptionSpecs)
-            if (spec.Long.starts_with(name))
-                return spec;
+        for (const TOptionDef& option : OptionDefs)
+            if (option.Long.starts_with(name))
+                return option;
     throw ESumUsage("unrecognized option '--" + std::string(name) + "'");
 }
 
-const TOptionSpec& ShortOption(char letter) {
-    for (const TOptionSpec& spec : OptionSpecs)
-        if (spec.Short == letter && letter != '\0')
-            return spec;
+const TOptionDef& ShortOption(char letter) {
+    for (const TOptionDef& option : OptionDefs)
+        if (option.Short == letter && letter != '\0')
+            return option;
     throw ESumUsage(std::string("invalid option -- '") + letter + "'");
 }
 
@@ -102,61 +102,61 @@ public:
 private:
     void ParseLong(std::string_view body) {
         const std::size_t equals = body.find('=');
-        const TOptionSpec& spec = LongOption(body.substr(0, equals));
+        const TOptionDef& option = LongOption(body.substr(0, equals));
         std::optional<std::string> value;
         if (equals != std::string_view::npos) {
-            if (!spec.TakesValue)
-                throw ESumUsage("option '--" + std::string(spec.Long) +
+            if (!option.TakesValue)
+                throw ESumUsage("option '--" + std::string(option.Long) +
                                 "' doesn't allow an argument");
             value = std::string(body.substr(equals + 1));
-        } else if (spec.TakesValue) {
+        } else if (option.TakesValue) {
             if (Next == Args.size())
-                throw ESumUsage("option '--" + std::string(spec.Long) + "' requires an argument");
+                throw ESumUsage("option '--" + std::string(option.Long) + "' requires an argument");
             value = Args[Next++];
         }
-        Apply(spec, value);
+        Apply(option, value);
     }
 
     void ParseShortCluster(std::string_view letters) {
         for (std::size_t i = 0; i < letters.size(); ++i) {
-            const TOptionSpec& spec = ShortOption(letters[i]);
-            if (!spec.TakesValue) {
-                Apply(spec, std::nullopt);
+            const TOptionDef& option = ShortOption(letters[i]);
+            if (!option.TakesValue) {
+                Apply(option, std::nullopt);
                 continue;
             }
             // "-asha1" and "-a sha1" both give the value.
             if (i + 1 < letters.size()) {
-                Apply(spec, std::string(letters.substr(i + 1)));
+                Apply(option, std::string(letters.substr(i + 1)));
             } else {
                 if (Next == Args.size())
-                    throw ESumUsage(std::string("option requires an argument -- '") + spec.Short +
+                    throw ESumUsage(std::string("option requires an argument -- '") + option.Short +
                                     "'");
-                Apply(spec, Args[Next++]);
+                Apply(option, Args[Next++]);
             }
             return;
         }
     }
 
-    void Apply(const TOptionSpec& spec, const std::optional<std::string>& value) {
-        if (spec.Long == "algorithm") {
+    void Apply(const TOptionDef& option, const std::optional<std::string>& value) {
+        if (option.Long == "algorithm") {
             Options.Algorithm = AlgorithmOfName(*value);
-        } else if (spec.Long == "lower") {
+        } else if (option.Long == "lower") {
             Options.Lower = true;
-        } else if (spec.Long == "text") {
+        } else if (option.Long == "text") {
             // A second TEXT or SUMFILE would silently drop the first one.
             if (TextGiven)
                 throw ESumUsage("only one --text may be given");
             TextGiven = true;
             Options.Text = *value;
-        } else if (spec.Long == "encoding") {
+        } else if (option.Long == "encoding") {
             EncodingGiven = true;
             Options.EncodingIndex = EncodingIndexOfName(*value);
-        } else if (spec.Long == "check") {
+        } else if (option.Long == "check") {
             if (CheckGiven)
                 throw ESumUsage("only one --check may be given");
             CheckGiven = true;
             Options.CheckFile = *value;
-        } else if (spec.Long == "help") {
+        } else if (option.Long == "help") {
             Options.Mode = TSumMode::Help;
         } else {
             Options.Mode = TSumMode::Version;
