@@ -2,6 +2,7 @@
 
 #include "cli/StreamDigest.h"
 #include "cli/SumLine.h"
+#include "platform/AsciiText.h"
 #include "platform/CodePage.h"
 #include "platform/Executable.h"
 #include "platform/TextEncoding.h"
@@ -45,25 +46,6 @@ this program's own 32-bit CRC (polynomial 9DB11213), not the common CRC-32.
 Exit status: 0 when every file was hashed or matched, 1 when any failed,
 2 on a usage error.
 )";
-
-// The window's match rule: the same length and equal once ASCII letters are upper-cased.
-bool DigestsMatch(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
-        if (upper(a[i]) != upper(b[i]))
-            return false;
-    }
-    return true;
-}
-
-std::string LowerCased(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return text;
-}
 
 // Arguments arrive as UTF-8 (converted from the wide command line on Windows).
 fs::path PathOfArgument(const std::string& name) {
@@ -151,7 +133,7 @@ private:
     }
 
     std::string Presented(const std::string& digest) const {
-        return Options.Lower ? LowerCased(digest) : digest;
+        return Options.Lower ? AsciiLowerCase(digest) : digest;
     }
 
     // The text as the window's Text page hashes it: decoded to UTF-16, then encoded.
@@ -226,7 +208,7 @@ private:
                 ++unreadable;
                 continue;
             }
-            const bool match = DigestsMatch(digest, entry->Digest);
+            const bool match = SameTextAscii<char>(digest, entry->Digest);
             Out << StatusLine(entry->Name, match ? "OK" : "FAILED") << '\n';
             mismatched += match ? 0 : 1;
         }

@@ -1,5 +1,7 @@
 #include "cli/SumOptions.h"
 
+#include "platform/AsciiText.h"
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -30,7 +32,7 @@ std::string NormalisedName(std::string_view value) {
     for (char c : value) {
         if (c == '-')
             continue;
-        result += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+        result += AsciiLower(c);
     }
     return result;
 }

@@ -1,5 +1,7 @@
 #include "platform/Locale.h"
 
+#include "platform/AsciiText.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -58,25 +60,18 @@ constexpr TLocaleRow LocaleTable[] = {
     {"zh_MO", 0x1404, 950},  {"zh_SG", 0x1004, 936},  {"zh_TW", 0x0404, 950},
 };
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // "de_DE.UTF-8@euro" → the row of "de_DE", else of "de"; nullptr when neither is known.
 const TLocaleRow* FindLocale(std::string_view posixName) {
     posixName = posixName.substr(0, posixName.find_first_of(".@"));
     const std::size_t separator = posixName.find_first_of("_-");
     std::string language, full;
     for (char c : posixName.substr(0, separator))
-        language += Lower(c);
+        language += AsciiLower(c);
     full = language;
     if (separator != std::string_view::npos) {
         full += '_';
         for (char c : posixName.substr(separator + 1))
-            full += Upper(c);
+            full += AsciiUpper(c);
     }
     const TLocaleRow* primary = nullptr;
     for (const TLocaleRow& row : LocaleTable) {
